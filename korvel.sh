@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Set-up, build and the two everyday jobs of the Korvel firmware upgrade utility.
+#
+#   ./korvel.sh demo      flash a sample image to an emulated drive of the built-in simulated PC
+#   ./korvel.sh test      build and run the whole test suite
+#   ./korvel.sh sanitize  the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
+#   ./korvel.sh build     only install what is missing, configure and build
+#
+# On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
+# or through sudo when that is available).
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+cd "$here"
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  qt6-base-dev libgl-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  libcli11-dev nlohmann-json3-dev
+  fonts-dejavu-core
+)
+
+install_missing() {
+  local missing=()
+  for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=()
+  if [ "$(id -u)" -ne 0 ]; then
+    if command -v sudo >/dev/null; then
+      sudo=(sudo)
+    else
+      echo "error: these packages are missing and installing them needs root: ${missing[*]}" >&2
+      exit 1
+    fi
+  fi
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}"
+}
+
+build() {
+  local preset="$1"
+  install_missing
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)"
+}
+
+run_tests() {
+  local preset="$1"
+  build "$preset"
+  QT_QPA_PLATFORM=offscreen ctest --preset "$preset"
+}
+
+demo() {
+  build default
+  "$here/tools/demo.sh" "$here/build/default"
+}
+
+case "${1:-}" in
+  demo) demo ;;
+  test) run_tests default ;;
+  sanitize) run_tests asan ;;
+  build) build default ;;
+  *)
+    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+    exit 2
+    ;;
+esac

@@ -1,0 +1,37 @@
+#include "transport/CommandLog.h"
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+namespace korvel::transport {
+namespace {
+
+std::string Hex(std::span<const std::uint8_t> bytes) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (i != 0) text += ' ';
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 0x0F];
+  }
+  return text;
+}
+
+}  // namespace
+
+void CommandLog::Record(const CommandLogEntry& entry) {
+  nlohmann::ordered_json line;
+  line["adapter"] = entry.adapter;
+  line["target"] = entry.target;
+  line["cdb"] = Hex(entry.cdb);
+  line["direction"] = entry.dataOut ? "out" : "in";
+  line["length"] = entry.length;
+  line["status"] = entry.status;
+  if (!entry.sense.empty()) line["sense"] = Hex(entry.sense);
+  if (entry.fromHostData) line["source"] = "host";
+  line["time_ms"] = kernel_.MillisecondsSinceStart();
+  out_ << line.dump() << '\n';
+  out_.flush();
+}
+
+}  // namespace korvel::transport
