@@ -3,8 +3,29 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "emulator/FaultRule.h"
 
 namespace korvel::emulator {
+
+// A Korvel drive takes the maker's whole command set; a device of another maker answers only
+// the commands that every SCSI device answers.
+enum class Maker { Korvel, Other };
+
+// Bytes that READ DRIVE MEMORY finds at `address`.
+struct MemoryRegion {
+  std::uint32_t address = 0;
+  std::vector<std::uint8_t> bytes;
+};
+
+struct DiscConfig {
+  std::uint32_t blocks = 0;
+};
+
+inline constexpr std::uint64_t kDefaultRestartMs = 2500;
 
 struct DeviceConfig {
   // INQUIRY fields exactly as the device returns them (blank-padded, zero bytes allowed).
@@ -12,8 +33,17 @@ struct DeviceConfig {
   std::array<char, 16> product{};
   std::array<char, 4> revision{};
   std::uint8_t peripheral = 0x05;  // byte 0 of the INQUIRY data: CD-ROM device
-  // The rest (maker, faults, firmware memory, mode pages, disc, timing) is added by the
-  // emulator's own description.
+  Maker maker = Maker::Korvel;
+  std::vector<FaultRule> faults;
+  // Every command waits this long on the device's clock before it is answered.
+  std::uint64_t delayMs = 0;
+  std::vector<MemoryRegion> memory;
+  // Initial mode pages by page code, each a whole page: code, page length, parameters. Pages
+  // not named here keep the drive's defaults.
+  std::map<std::uint8_t, std::vector<std::uint8_t>> modePages;
+  std::optional<DiscConfig> disc;
+  // How long the drive stays NOT READY after it has saved new firmware.
+  std::uint64_t restartMs = kDefaultRestartMs;
 };
 
 }  // namespace korvel::emulator

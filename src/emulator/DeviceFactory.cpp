@@ -1,0 +1,13 @@
+#include "emulator/DeviceFactory.h"
+
+#include "emulator/KorvelDrive.h"
+#include "emulator/OtherMakerDevice.h"
+
+namespace korvel::emulator {
+
+std::unique_ptr<ScsiTarget> MakeDevice(const DeviceConfig& config, Clock& clock) {
+  if (config.maker == Maker::Korvel) return std::make_unique<KorvelDrive>(config, clock);
+  return std::make_unique<OtherMakerDevice>(config, clock);
+}
+
+}  // namespace korvel::emulator

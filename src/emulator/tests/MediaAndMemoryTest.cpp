@@ -1,0 +1,139 @@
+// Reads of the synthetic disc and of drive memory.
+#include <gtest/gtest.h>
+
+#include "DeviceTestSupport.h"
+
+namespace korvel::emulator::testing {
+namespace {
+
+using nlohmann::json;
+
+json WithMemory() {
+  json target = Rz5140();
+  target["memory"] = json::array({{{"address", "0x100198"}, {"ascii", "1.10"}},
+                                  {{"address", 0x10019C}, {"hex", "DE AD"}},
+                                  {{"address", 0x200000}, {"hex", "01"}}});
+  return target;
+}
+
+Bytes ReadMemoryCdb(std::uint32_t address, std::uint32_t length) {
+  return {0xE3,
+          0,
+          std::uint8_t(address >> 24),
+          std::uint8_t(address >> 16),
+          std::uint8_t(address >> 8),
+          std::uint8_t(address),
+          std::uint8_t(length >> 24),
+          std::uint8_t(length >> 16),
+          std::uint8_t(length >> 8),
+          std::uint8_t(length),
+          0,
+          0};
+}
+
+TEST(ReadDriveMemoryTest, FirmwareVersionAtItsAddress) {
+  DeviceUnderTest drive(WithMemory());
+  Bytes data(4, 0);
+  const Bytes cdb{0xE3, 0, 0x00, 0x10, 0x01, 0x98, 0, 0, 0, 0x04, 0, 0};
+  ASSERT_EQ(cdb, ReadMemoryCdb(0x100198, 4));
+  const CommandResult result = drive.In(cdb, data);
+  EXPECT_EQ(result.status, kStatusGood);
+  EXPECT_EQ(result.transferred, 4u);
+  EXPECT_EQ(Text(data, 0, 4), "1.10");
+}
+
+TEST(ReadDriveMemoryTest, MappedRangesOnly) {
+  const struct {
+    std::uint32_t address, length;
+    std::uint8_t status;
+    Bytes expected;
+  } cases[] = {
+      {0x100198, 6, kStatusGood, {'1', '.', '1', '0', 0xDE, 0xAD}},
+      {0x10019B, 2, kStatusGood, {'0', 0xDE}},
+      {0x100198, 7, kStatusCheckCondition, {}},
+      {0x100197, 2, kStatusCheckCondition, {}},
+      {0x0, 4, kStatusCheckCondition, {}},
+      {0xFFFFFFFF, 0xFFFFFFFF, kStatusCheckCondition, {}},
+      {0x200000, 0, kStatusGood, {}},
+  };
+  DeviceUnderTest drive(WithMemory());
+  for (const auto& c : cases) {
+    Bytes data(c.expected.size(), 0);
+    const CommandResult result = drive.In(ReadMemoryCdb(c.address, c.length), data);
+    EXPECT_EQ(result.status, c.status) << std::hex << c.address;
+    if (c.status == kStatusGood) {
+      EXPECT_EQ(data, c.expected) << std::hex << c.address;
+    } else {
+      EXPECT_EQ(SenseOf(result), sense::kLbaOutOfRange) << std::hex << c.address;
+    }
+  }
+}
+
+TEST(DiscReadTest, NoDiscIsNotReady) {
+  DeviceUnderTest drive(Rz6120());
+  Bytes data(2352, 0);
+  EXPECT_EQ(SenseOf(drive.NoData({0, 0, 0, 0, 0, 0})), sense::kMediumNotPresent);
+  EXPECT_EQ(SenseOf(drive.In({0x08, 0, 0, 0, 1, 0}, data)), sense::kMediumNotPresent);
+  EXPECT_EQ(SenseOf(drive.In({0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xF8, 0, 0}, data)),
+            sense::kMediumNotPresent);
+}
+
+TEST(DiscReadTest, UserDataAndRawSectorsAgree) {
+  DeviceUnderTest drive(Rz5140());
+  Bytes user(2 * 2048, 0);
+  ASSERT_EQ(drive.In({0x08, 0x00, 0x01, 0x2C, 2, 0}, user).transferred, 4096u);  // LBA 300
+  EXPECT_EQ(Bytes(user.begin(), user.begin() + 4), (Bytes{0, 0, 0x01, 0x2C}));
+  EXPECT_EQ(Bytes(user.begin() + 2048, user.begin() + 2052), (Bytes{0, 0, 0x01, 0x2D}));
+
+  Bytes raw(2352, 0);
+  ASSERT_EQ(drive.In({0xBE, 0, 0, 0, 0x01, 0x2C, 0, 0, 1, 0xF8, 0, 0}, raw).transferred, 2352u);
+  const Bytes sync{0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00};
+  EXPECT_EQ(Bytes(raw.begin(), raw.begin() + 12), sync);
+  // LBA 300 + 150 = 450 frames = 00:06:00, mode 1.
+  EXPECT_EQ(Bytes(raw.begin() + 12, raw.begin() + 16), (Bytes{0x00, 0x06, 0x00, 0x01}));
+  EXPECT_EQ(Bytes(raw.begin() + 16, raw.begin() + 16 + 2048),
+            Bytes(user.begin(), user.begin() + 2048));
+
+  Bytes cooked(2048, 0);
+  ASSERT_EQ(drive.In({0xBE, 0, 0, 0, 0x01, 0x2D, 0, 0, 1, 0x10, 0, 0}, cooked).transferred, 2048u);
+  EXPECT_EQ(cooked, Bytes(user.begin() + 2048, user.end()));
+}
+
+TEST(DiscReadTest, RawBlocksAfterModeSelect) {
+  DeviceUnderTest drive(Rz5140());
+  const Bytes list{0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0x09, 0x30};  // block length 2352
+  ASSERT_EQ(drive.Out({0x15, 0x10, 0, 0, 12, 0}, list).status, kStatusGood);
+  Bytes data(2352, 0);
+  ASSERT_EQ(drive.In({0x08, 0, 0, 0, 1, 0}, data).transferred, 2352u);
+  EXPECT_EQ((Bytes{data[0], data[1], data[15]}), (Bytes{0x00, 0xFF, 0x01}));
+}
+
+TEST(DiscReadTest, BeyondTheDiscAndBadFields) {
+  const struct {
+    Bytes cdb;
+    SenseCode expected;
+  } cases[] = {
+      {{0x08, 0, 0x03, 0xE7, 1, 0}, {}},  // last block 999
+      {{0x08, 0, 0x03, 0xE7, 2, 0}, sense::kLbaOutOfRange},
+      {{0x08, 0, 0x03, 0xE8, 1, 0}, sense::kLbaOutOfRange},
+      {{0xBE, 0, 0, 0, 0x03, 0xE8, 0, 0, 1, 0xF8, 0, 0}, sense::kLbaOutOfRange},
+      {{0xBE, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 1, 0xF8, 0, 0}, sense::kLbaOutOfRange},
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x20, 0, 0}, sense::kInvalidFieldInCdb},
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xF8, 0x01, 0}, sense::kInvalidFieldInCdb},
+  };
+  DeviceUnderTest drive(Rz5140());
+  for (const auto& c : cases) {
+    Bytes data(4 * 2352, 0);
+    EXPECT_EQ(SenseOf(drive.In(c.cdb, data)), c.expected) << int(c.cdb[0]) << int(c.cdb[3]);
+  }
+}
+
+TEST(ReadCapacityTest, LastBlockAndBlockLength) {
+  DeviceUnderTest drive(Rz5140());
+  Bytes data(8, 0);
+  ASSERT_EQ(drive.In({0x25, 0, 0, 0, 0, 0, 0, 0, 0, 0}, data).status, kStatusGood);
+  EXPECT_EQ(data, (Bytes{0, 0, 0x03, 0xE7, 0, 0, 0x08, 0x00}));
+}
+
+}  // namespace
+}  // namespace korvel::emulator::testing
