@@ -1,0 +1,48 @@
+// Host files seen through Windows file semantics: read-only opens with sharing modes, so that
+// a file opened without sharing (or held by another program) refuses a second open.
+#pragma once
+
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/sim/HandleSource.h"
+#include "platform/sim/LastError.h"
+#include "platform/sim/WinBool.h"
+
+namespace korvel::platform::sim {
+
+class SimulatedFileSystem : public FileSystem {
+ public:
+  SimulatedFileSystem(const std::vector<std::filesystem::path>& heldByOthers, HandleSource& handles,
+                      LastError& lastError);
+  ~SimulatedFileSystem() override;
+
+  HANDLE CreateFileA(const char* path, DWORD access, DWORD shareMode, DWORD creation,
+                     DWORD attributes) override;
+  DWORD SetFilePointer(HANDLE file, LONG distance, DWORD method) override;
+  BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* bytesRead) override;
+  BOOL CloseHandle(HANDLE file) override;
+  DWORD GetLastError() override;
+
+  int openFiles() const;
+
+ private:
+  struct OpenFile {
+    int descriptor;
+    std::string identity;  // the canonical path, for sharing checks
+    DWORD shareMode;
+  };
+  bool SharingAllows(const std::string& identity, DWORD shareMode) const;
+
+  std::vector<std::string> held_;
+  HandleSource& handles_;
+  LastError& lastError_;
+  mutable std::mutex mutex_;
+  std::map<HANDLE, OpenFile> files_;
+};
+
+}  // namespace korvel::platform::sim
