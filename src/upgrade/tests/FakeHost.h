@@ -1,0 +1,189 @@
+// A small stand-in host for the upgrade's tests: a kernel whose tick counter moves one step per
+// reading, files held in memory, and drives that answer from a table and record every command.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/LentAddressSpace.h"
+#include "platform/Platform.h"
+#include "transport/CommandBackend.h"
+#include "transport/ScsiTransport.h"
+
+namespace korvel::upgrade::testing {
+
+class FakeKernel : public platform::Kernel {
+ public:
+  platform::DWORD tick = 100000;
+  platform::DWORD step = 1;
+  std::vector<std::string> debugOutput;
+
+  platform::BOOL GetVersionExA(platform::OSVERSIONINFOA&) override { return 0; }
+  platform::HMODULE LoadLibraryA(const char*) override { return 0; }
+  platform::FarProc GetProcAddress(platform::HMODULE, const char*) override { return {}; }
+  platform::BOOL FreeLibrary(platform::HMODULE) override { return 0; }
+  platform::HANDLE CreateEventA(bool, bool) override { return 0; }
+  platform::BOOL SetEvent(platform::HANDLE) override { return 0; }
+  platform::BOOL ResetEvent(platform::HANDLE) override { return 0; }
+  platform::DWORD WaitForSingleObject(platform::HANDLE, platform::DWORD) override {
+    return platform::WAIT_FAILED;
+  }
+  platform::BOOL CloseHandle(platform::HANDLE) override { return 0; }
+  platform::DWORD GetTickCount() override {
+    const platform::DWORD now = tick;
+    tick += step;
+    return now;
+  }
+  std::uint64_t MillisecondsSinceStart() override { return tick; }
+  void OutputDebugStringA(const char* text) override { debugOutput.emplace_back(text); }
+  platform::DWORD GetLastError() override { return 0; }
+};
+
+class NullDeviceIo : public platform::DeviceIo {
+ public:
+  platform::UINT GetDriveTypeA(const char*) override { return platform::DRIVE_NO_ROOT_DIR; }
+  platform::HANDLE CreateFileA(const char*, platform::DWORD, platform::DWORD, platform::DWORD,
+                               platform::DWORD) override {
+    return platform::INVALID_HANDLE_VALUE;
+  }
+  platform::BOOL DeviceIoControl(platform::HANDLE, platform::DWORD, void*, platform::DWORD, void*,
+                                 platform::DWORD, platform::DWORD*) override {
+    return 0;
+  }
+  platform::BOOL CloseHandle(platform::HANDLE) override { return 0; }
+  platform::DWORD GetLastError() override { return platform::ERROR_INVALID_FUNCTION; }
+};
+
+class NullRegistry : public platform::Registry {
+ public:
+  platform::LONG RegOpenKeyExA(platform::HKEY, const char*, platform::DWORD, platform::DWORD,
+                               platform::HKEY*) override {
+    return platform::ERROR_FILE_NOT_FOUND;
+  }
+  platform::LONG RegEnumKeyA(platform::HKEY, platform::DWORD, char*, platform::DWORD) override {
+    return platform::ERROR_NO_MORE_ITEMS;
+  }
+  platform::LONG RegQueryValueExA(platform::HKEY, const char*, platform::DWORD*, platform::BYTE*,
+                                  platform::DWORD*) override {
+    return platform::ERROR_FILE_NOT_FOUND;
+  }
+  platform::LONG RegSetValueExA(platform::HKEY, const char*, platform::DWORD, const platform::BYTE*,
+                                platform::DWORD) override {
+    return platform::ERROR_ACCESS_DENIED;
+  }
+  platform::LONG RegCloseKey(platform::HKEY) override { return platform::ERROR_SUCCESS; }
+};
+
+// Files in memory. Opening without sharing locks a file against every later opener until it is
+// closed; files in `heldByOther` are locked from the start.
+class MemoryFileSystem : public platform::FileSystem {
+ public:
+  struct OpenCall {
+    std::string path;
+    platform::DWORD access, shareMode, creation, attributes;
+  };
+  struct ReadCall {
+    std::uint64_t offset;
+    platform::DWORD size;
+  };
+
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  std::set<std::string> heldByOther;
+  // A read that touches this offset fails.
+  std::optional<std::uint64_t> readErrorAt;
+  std::vector<OpenCall> opens;
+  std::vector<ReadCall> reads;
+
+  int OpenHandles() const { return static_cast<int>(open_.size()); }
+
+  platform::HANDLE CreateFileA(const char* path, platform::DWORD access, platform::DWORD share,
+                               platform::DWORD creation, platform::DWORD attributes) override;
+  platform::DWORD SetFilePointer(platform::HANDLE file, platform::LONG distance,
+                                 platform::DWORD method) override;
+  platform::BOOL ReadFile(platform::HANDLE file, void* buffer, platform::DWORD size,
+                          platform::DWORD* bytesRead) override;
+  platform::BOOL CloseHandle(platform::HANDLE file) override;
+  platform::DWORD GetLastError() override { return lastError_; }
+
+ private:
+  struct OpenFile {
+    std::string path;
+    std::uint64_t position = 0;
+    bool exclusive = false;
+  };
+  std::map<platform::HANDLE, OpenFile> open_;
+  platform::HANDLE nextHandle_ = 0x100;
+  platform::DWORD lastError_ = 0;
+};
+
+// One command as the drive saw it.
+struct SentCommand {
+  std::uint8_t adapter = 0;
+  std::uint8_t target = 0;
+  std::vector<std::uint8_t> cdb;
+  bool dataOut = false;
+  std::uint32_t length = 0;
+  std::vector<std::uint8_t> data;  // what went out, for data-out commands
+  platform::DWORD tick = 0;        // the tick counter when it was sent
+  std::int32_t status = 0;
+};
+
+struct FakeDrive {
+  std::string vendor = "KORVEL  ";
+  std::string product = "CD-R   RZ5140   ";
+  std::string revision = "1.00";
+  // Answer to REQUEST SENSE (18 bytes).
+  std::vector<std::uint8_t> sense = std::vector<std::uint8_t>(18, 0);
+  std::vector<std::uint8_t> memory4 = {'M', '1', '.', '2'};
+  // The revision reported after a saved download.
+  std::optional<std::string> revisionAfterSave;
+  // Decides whether a command fails: its index among the commands of the same opcode
+  // (0-based) and the command itself. Failures answer CHECK CONDITION.
+  std::function<bool(const SentCommand&, int occurrence)> fails;
+  // INQUIRY answers stop after this many (the device then stops answering it).
+  std::optional<int> inquiriesAnswered;
+};
+
+class FakeDriveBackend : public transport::CommandBackend {
+ public:
+  FakeDriveBackend(platform::Kernel& kernel) : kernel_(kernel) {}
+  std::map<std::pair<int, int>, FakeDrive> drives;
+  std::vector<SentCommand> sent;
+
+  transport::BackendOutcome Execute(const transport::CommandRequest& request) override;
+
+ private:
+  platform::Kernel& kernel_;
+  std::map<std::pair<std::pair<int, int>, std::uint8_t>, int> occurrences_;
+};
+
+// The whole host: platform, transport and its drives.
+struct FakeHost {
+  FakeKernel kernel;
+  NullDeviceIo deviceIo;
+  NullRegistry registry;
+  MemoryFileSystem files;
+  platform::LentAddressSpace memory;
+  platform::Platform platform{kernel, deviceIo, registry, files, memory};
+  transport::ScsiTransport transport{platform};
+  FakeDriveBackend* drives = nullptr;
+
+  FakeHost() {
+    auto backend = std::make_unique<FakeDriveBackend>(kernel);
+    drives = backend.get();
+    transport.SetHostBackend(std::move(backend));
+  }
+  std::vector<SentCommand>& sent() { return drives->sent; }
+  FakeDrive& Drive(int adapter, int target) { return drives->drives[{adapter, target}]; }
+};
+
+// The opcodes of the commands sent, in order.
+std::vector<std::uint8_t> Opcodes(const std::vector<SentCommand>& commands);
+
+}  // namespace korvel::upgrade::testing
