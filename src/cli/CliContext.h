@@ -1,0 +1,69 @@
+// What a korvelfw command works with: the options, the machine, the SCSI transport over it (with
+// the command log when asked for) and the two output streams.
+#pragma once
+
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+
+#include "cli/GlobalOptions.h"
+#include "cli/Machine.h"
+#include "transport/CommandLog.h"
+#include "transport/DeviceAddress.h"
+#include "transport/ScsiTransport.h"
+
+namespace korvel::cli {
+
+// Bad usage or bad input found while the context is made; korvelfw exits with kExitBadUsage.
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class CliContext {
+ public:
+  // Makes the machine the options name. Throws UsageError for a bad --drive, a command log
+  // that cannot be written or a scenario that cannot be used.
+  static std::unique_ptr<CliContext> Make(const GlobalOptions& options, std::ostream& out,
+                                          std::ostream& err);
+  CliContext(const GlobalOptions& options, std::unique_ptr<Machine> machine, std::ostream& out,
+             std::ostream& err);
+  // Stops the transport (the library is released as when the window closes).
+  ~CliContext();
+  CliContext(const CliContext&) = delete;
+  CliContext& operator=(const CliContext&) = delete;
+
+  const GlobalOptions& options() const { return options_; }
+  std::ostream& out() { return out_; }
+  std::ostream& err() { return err_; }
+  Machine& machine() { return *machine_; }
+  transport::ScsiTransport& transport() { return *transport_; }
+
+  // Starts the transport as the main window does: the number of host adapters to scan, or
+  // nothing once the start-up error and its hint have been printed.
+  std::optional<int> StartTransport();
+  // The name of the back end the start-up chose, for people.
+  std::string TransportName() const;
+  // --drive H:T, when given.
+  std::optional<transport::DeviceAddress> requestedDrive() const { return requestedDrive_; }
+  // Prints the machine's notes to stderr, one "note:" line each.
+  void PrintNotes();
+
+ private:
+  GlobalOptions options_;
+  std::ostream& out_;
+  std::ostream& err_;
+  std::unique_ptr<Machine> machine_;
+  std::ofstream logFile_;
+  std::unique_ptr<transport::CommandLog> log_;
+  std::unique_ptr<transport::ScsiTransport> transport_;
+  std::optional<transport::DeviceAddress> requestedDrive_;
+};
+
+// "H:T" with H in 0..7 and T in 0..15; nothing for anything else.
+std::optional<transport::DeviceAddress> ParseDriveAddress(const std::string& text);
+
+}  // namespace korvel::cli

@@ -1,0 +1,29 @@
+#include "cli/LinuxMachine.h"
+
+namespace korvel::cli {
+
+LinuxMachine::LinuxMachine() : adapters_(platform::linux_host::SysfsScsiDiscovery(), access_) {}
+
+std::string LinuxMachine::NoTransportHint() const {
+  return "No SCSI transport: no ASPI, no NT pass-through and no SCSI generic devices (/dev/sg*) "
+         "on this machine.";
+}
+
+std::vector<std::string> LinuxMachine::Notes() const {
+  std::vector<std::string> notes = adapters_.notes();
+  if (!adapters_.lastErrorText().empty()) notes.push_back(adapters_.lastErrorText());
+  return notes;
+}
+
+std::string LinuxMachine::LocationOf(std::uint8_t adapter, std::uint8_t target) const {
+  std::optional<transport::LinuxDeviceNode> node = adapters_.DeviceNodeOf(adapter, target);
+  if (!node) return {};
+  std::string text = "Linux SCSI host " + std::to_string(node->host) + ", " + node->commandNode;
+  if (!node->blockNode.empty() && node->blockNode != node->commandNode) {
+    text += ", " + node->blockNode;
+  }
+  if (!node->mountPoint.empty()) text += " mounted at " + node->mountPoint;
+  return text;
+}
+
+}  // namespace korvel::cli

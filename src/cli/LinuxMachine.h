@@ -1,0 +1,27 @@
+// The real Linux machine: POSIX platform services and the SCSI devices sysfs lists, reached
+// through SG_IO.
+#pragma once
+
+#include "cli/Machine.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/SgDeviceAccess.h"
+
+namespace korvel::cli {
+
+class LinuxMachine : public Machine {
+ public:
+  LinuxMachine();
+
+  platform::Platform& platform() override { return platform_.platform(); }
+  transport::HostAdapterSource* hostAdapters() override { return &adapters_; }
+  std::string NoTransportHint() const override;
+  std::vector<std::string> Notes() const override;
+  std::string LocationOf(std::uint8_t adapter, std::uint8_t target) const override;
+
+ private:
+  platform::linux_host::LinuxPlatform platform_;
+  platform::linux_host::PosixSgDeviceAccess access_;
+  transport::LinuxHostAdapters adapters_;
+};
+
+}  // namespace korvel::cli

@@ -1,0 +1,94 @@
+#include "cli/ScanCommand.h"
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "cli/CliContext.h"
+#include "cli/ExitCodes.h"
+#include "drive/DriveScan.h"
+
+namespace korvel::cli {
+
+namespace {
+
+// The main window offers an upgrade for these drive types.
+constexpr drive::DriveType kFirstUpgradableType = 11;
+constexpr drive::DriveType kLastUpgradableType = 19;
+
+bool IsUpgradable(drive::DriveType type) {
+  return type >= kFirstUpgradableType && type <= kLastUpgradableType;
+}
+
+std::string ModelOf(drive::DriveType type) {
+  char name[32];
+  return drive::ModelNameOf(type, name);
+}
+
+void PrintJson(CliContext& context, const std::vector<drive::FoundDrive>& drives) {
+  nlohmann::ordered_json list = nlohmann::ordered_json::array();
+  for (const drive::FoundDrive& found : drives) {
+    nlohmann::ordered_json entry;
+    entry["adapter"] = found.address.adapter;
+    entry["target"] = found.address.target;
+    entry["vendor"] = found.info.vendor;
+    entry["product"] = found.info.product;
+    entry["revision"] = found.info.revision;
+    entry["drive_type"] = found.type;
+    entry["model"] = ModelOf(found.type);
+    entry["upgradable"] = IsUpgradable(found.type);
+    list.push_back(entry);
+  }
+  nlohmann::ordered_json document;
+  document["drives"] = list;
+  // Replacement keeps the output valid JSON whatever bytes a drive puts in its fields.
+  context.out() << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+}
+
+void PrintTable(CliContext& context, int adapters, const std::vector<drive::FoundDrive>& drives) {
+  std::ostream& out = context.out();
+  out << "Transport: " << context.TransportName() << ", " << adapters << " host adapter"
+      << (adapters == 1 ? "" : "s") << " scanned\n";
+  if (drives.empty()) {
+    out << "No Korvel drive was found.\n";
+    return;
+  }
+  out << "Adapter Target Vendor   Product          Rev  Type Model        Upgradable\n";
+  for (const drive::FoundDrive& found : drives) {
+    char line[160];
+    std::snprintf(line, sizeof line, "%-7d %-6d %-8s %-16s %-4s %-4d %-12s %s",
+                  found.address.adapter, found.address.target, found.info.vendor,
+                  found.info.product, found.info.revision, found.type,
+                  ("\"" + ModelOf(found.type) + "\"").c_str(),
+                  IsUpgradable(found.type) ? "yes" : "no");
+    out << line << '\n';
+    const std::string location =
+        context.machine().LocationOf(found.address.adapter, found.address.target);
+    if (!location.empty()) out << "        " << location << '\n';
+  }
+  out << drives.size() << " Korvel drive" << (drives.size() == 1 ? "" : "s") << " found.\n";
+}
+
+}  // namespace
+
+std::string ScanCommand::description() const {
+  return "List the Korvel drives on every host adapter and target, as the upgrade window finds "
+         "them";
+}
+
+int ScanCommand::Run(CliContext& context) {
+  std::optional<int> adapters = context.StartTransport();
+  if (!adapters) return kExitNoTransport;
+  std::vector<drive::FoundDrive> drives = drive::ScanForDrives(context.transport(), *adapters);
+  if (std::optional<transport::DeviceAddress> only = context.requestedDrive()) {
+    std::erase_if(drives, [&](const drive::FoundDrive& found) { return found.address != *only; });
+  }
+  if (context.options().json) {
+    PrintJson(context, drives);
+  } else {
+    PrintTable(context, *adapters, drives);
+  }
+  context.PrintNotes();
+  return kExitSuccess;
+}
+
+}  // namespace korvel::cli

@@ -1,0 +1,124 @@
+#include "cli/UpgradeCommand.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "cli/CliContext.h"
+#include "cli/ExitCodes.h"
+#include "cli/UpgradeCommandWindow.h"
+
+namespace korvel::cli {
+namespace {
+
+bool AnsweredYes(std::istream& in) {
+  std::string answer;
+  if (!std::getline(in, answer)) return false;
+  return answer == "y" || answer == "Y" || answer == "yes" || answer == "YES" || answer == "Yes";
+}
+
+nlohmann::ordered_json Report(const upgrade::UpgradeSession& session,
+                              const upgrade::UpgradeDialogModel& model, const std::string& file,
+                              bool dryRun, const std::string& before, bool transferred) {
+  nlohmann::ordered_json result;
+  result["drive"] = AddressText(session);
+  result["file"] = file;
+  result["dry_run"] = dryRun;
+  result["status"] = model.statusText();
+  result["success"] = transferred && model.lastUpgrade().transfer.succeeded();
+  const std::optional<upgrade::SenseReport>& sense = model.lastUpgrade().sense;
+  result["sense"] = sense ? nlohmann::ordered_json(*sense) : nlohmann::ordered_json(nullptr);
+  result["chunks_sent"] = transferred ? model.lastUpgrade().transfer.chunksSent : 0;
+  result["firmware_before"] = before;
+  result["firmware_after"] = transferred ? model.firmwareVersionText() : before;
+  return result;
+}
+
+}  // namespace
+
+UpgradeCommand::UpgradeCommand()
+    : console_{&std::cin, [] { return ::isatty(STDIN_FILENO) == 1; },
+               [] { return ::isatty(STDOUT_FILENO) == 1; }} {}
+
+std::string UpgradeCommand::description() const {
+  return "Check an upgrade file and flash it to a drive with WRITE BUFFER";
+}
+
+void UpgradeCommand::Configure(CLI::App& subcommand) {
+  subcommand.add_option("FILE", file_, "The upgrade file (.bin)")->required();
+  subcommand.add_flag("--yes,-y", yes_, "Flash without asking for confirmation");
+  subcommand.add_flag("--dry-run", dryRun_,
+                      "Check, identify the drive and read the file through, but send no WRITE "
+                      "BUFFER");
+  // The global options (--drive, --json) may follow the command too.
+  subcommand.fallthrough();
+}
+
+int UpgradeCommand::Run(CliContext& context) {
+  const bool json = context.options().json;
+  upgrade::UpgradeSession session;
+  UpgradeCommandWindow window(context, FullPathOf(file_));
+  upgrade::UpgradeDialogModel model(context.transport(), session, window,
+                                    TransportControlOf(context));
+  if (std::optional<int> stop = OpenDialogAndLoad(context, model, window)) return *stop;
+  const std::string before = model.firmwareVersionText();
+
+  if (!window.IsEnabled(upgrade::kUpgradeButton)) {
+    if (json) {
+      context.out() << Report(session, model, file_, dryRun_, before, false).dump(2) << '\n';
+    } else {
+      context.out() << model.statusText() << '\n';
+    }
+    ExplainRefusal(context, model, window);
+    return kExitFailed;
+  }
+
+  // A rehearsal writes nothing, so it needs no consent.
+  if (!yes_ && !dryRun_) {
+    if (!console_.in || !console_.inputIsTerminal || !console_.inputIsTerminal()) {
+      context.err() << "korvelfw: upgrade writes new firmware to drive " << AddressText(session)
+                    << "; pass --yes to confirm when not running on a terminal\n";
+      return kExitBadUsage;
+    }
+    context.err() << "Flash " << file_ << " to drive " << AddressText(session) << " ("
+                  << window.driveItem(session.SelectedDrive) << ", firmware " << before
+                  << ")? Do not switch the computer off while it runs. [y/N] " << std::flush;
+    if (!AnsweredYes(*console_.in)) {
+      context.err() << "Upgrade cancelled; nothing was sent.\n";
+      return kExitFailed;
+    }
+  }
+
+  if (!json) {
+    context.out() << model.statusText() << '\n';
+    if (dryRun_) {
+      context.out() << "Dry run: the file is read through and the drive questioned, but no "
+                       "WRITE BUFFER is sent.\n";
+    }
+    window.EchoStatus(true);
+    const bool terminal = console_.outputIsTerminal && console_.outputIsTerminal();
+    window.ShowProgressAs(terminal ? UpgradeCommandWindow::Progress::Bar
+                                   : UpgradeCommandWindow::Progress::Lines);
+  }
+  model.SetRehearsal(dryRun_);
+  model.OnUpgrade();
+  window.FinishProgress();
+
+  const bool succeeded = model.lastUpgrade().transfer.succeeded();
+  const std::string after = model.firmwareVersionText();
+  if (json) {
+    context.out() << Report(session, model, file_, dryRun_, before, true).dump(2) << '\n';
+  } else {
+    context.out() << "Firmware version: " << before << " before, " << after << " now\n";
+  }
+  if (succeeded && !dryRun_ && after == before) {
+    context.err() << "warning: the drive still reports firmware version " << after
+                  << ". In NT pass-through mode the port driver keeps the identity it read at "
+                     "start-up; restart the computer to see the new version.\n";
+  }
+  return succeeded ? kExitSuccess : kExitFailed;
+}
+
+}  // namespace korvel::cli

@@ -1,0 +1,17 @@
+// korvelfw: the command-line form of the firmware upgrade utility.
+#include <iostream>
+#include <memory>
+#include <vector>
+
+#include "cli/CheckCommand.h"
+#include "cli/Korvelfw.h"
+#include "cli/ScanCommand.h"
+#include "cli/UpgradeCommand.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::unique_ptr<korvel::cli::CliCommand>> commands;
+  commands.push_back(std::make_unique<korvel::cli::ScanCommand>());
+  commands.push_back(std::make_unique<korvel::cli::CheckCommand>());
+  commands.push_back(std::make_unique<korvel::cli::UpgradeCommand>());
+  return korvel::cli::RunKorvelfw(argc, argv, commands, std::cout, std::cerr);
+}

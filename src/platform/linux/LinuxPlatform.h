@@ -1,0 +1,32 @@
+// The real Linux machine as a Platform: its kernel services, POSIX files, and the Windows
+// services it does not have (no drive letters, no NT SCSI devices, an empty registry).
+#pragma once
+
+#include "platform/LentAddressSpace.h"
+#include "platform/Platform.h"
+#include "platform/linux/AbsentWindowsServices.h"
+#include "platform/linux/LinuxKernel.h"
+#include "platform/linux/PosixFileSystem.h"
+
+namespace korvel::platform::linux_host {
+
+class LinuxPlatform {
+ public:
+  // Debugger output goes to stderr only when the environment variable KORVEL_DEBUG is set.
+  LinuxPlatform();
+  explicit LinuxPlatform(bool debugOutput);
+  LinuxPlatform(const LinuxPlatform&) = delete;
+  LinuxPlatform& operator=(const LinuxPlatform&) = delete;
+
+  Platform& platform() { return platform_; }
+
+ private:
+  LinuxKernel kernel_;
+  NoDeviceIo deviceIo_;
+  EmptyRegistry registry_;
+  PosixFileSystem files_;
+  LentAddressSpace memory_;
+  Platform platform_{kernel_, deviceIo_, registry_, files_, memory_};
+};
+
+}  // namespace korvel::platform::linux_host

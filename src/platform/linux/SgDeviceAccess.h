@@ -1,0 +1,32 @@
+// The few system calls that reach a SCSI device node on Linux (open, the SG_IO ioctl, close,
+// and who owns the node), behind an interface so that tests need no hardware.
+#pragma once
+
+#include <scsi/sg.h>
+
+#include <string>
+
+namespace korvel::platform::linux_host {
+
+class SgDeviceAccess {
+ public:
+  virtual ~SgDeviceAccess() = default;
+  // A file descriptor, or -1 with the errno value in `error`.
+  virtual int Open(const std::string& path, int flags, int& error) = 0;
+  // 0 when the request was carried out (its outcome is in `header`), or -1 with `error`.
+  virtual int SendSgIo(int fd, sg_io_hdr_t& header, int& error) = 0;
+  virtual void Close(int fd) = 0;
+  // The name of the group that owns the node, for messages; empty when it cannot be told.
+  virtual std::string GroupOf(const std::string& path) = 0;
+};
+
+// The real system calls.
+class PosixSgDeviceAccess : public SgDeviceAccess {
+ public:
+  int Open(const std::string& path, int flags, int& error) override;
+  int SendSgIo(int fd, sg_io_hdr_t& header, int& error) override;
+  void Close(int fd) override;
+  std::string GroupOf(const std::string& path) override;
+};
+
+}  // namespace korvel::platform::linux_host

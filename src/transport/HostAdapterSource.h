@@ -1,0 +1,20 @@
+// The host's own SCSI discovery (Linux sysfs and SG_IO), which the start-up tries when neither
+// the ASPI library nor the NT pass-through gives a host adapter.
+#pragma once
+
+#include <memory>
+
+#include "transport/CommandBackend.h"
+
+namespace korvel::transport {
+
+class HostAdapterSource {
+ public:
+  virtual ~HostAdapterSource() = default;
+  // Maps the host's buses onto adapters 0..7 and gives how many it mapped (0: none).
+  virtual int MapAdapters() = 0;
+  // The back end that reaches the mapped devices; asked for once, after MapAdapters found some.
+  virtual std::unique_ptr<CommandBackend> MakeBackend() = 0;
+};
+
+}  // namespace korvel::transport

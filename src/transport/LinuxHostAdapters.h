@@ -1,0 +1,73 @@
+// The real Linux machine's SCSI buses as host adapters: the optical drives sysfs lists are
+// mapped onto adapters 0..7 (Linux host numbers in ascending order) and targets 0..15, and each
+// command goes to its drive's node with SG_IO. The drive's block device and mount point take
+// the place of a drive letter.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/linux/SgDeviceAccess.h"
+#include "platform/linux/SysfsScsiDiscovery.h"
+#include "transport/DeviceAddress.h"
+#include "transport/HostAdapterSource.h"
+
+namespace korvel::transport {
+
+struct LinuxDeviceNode {
+  int host = 0;
+  int target = 0;
+  std::string commandNode;  // where SG_IO goes: the sg node, else the block node
+  std::string sgNode;
+  std::string blockNode;
+  std::string mountPoint;  // empty when not mounted
+};
+
+class LinuxHostAdapters : public HostAdapterSource {
+ public:
+  LinuxHostAdapters(platform::linux_host::SysfsScsiDiscovery discovery,
+                    platform::linux_host::SgDeviceAccess& access,
+                    std::filesystem::path mountsFile = "/proc/self/mounts");
+  ~LinuxHostAdapters() override;
+  LinuxHostAdapters(const LinuxHostAdapters&) = delete;
+  LinuxHostAdapters& operator=(const LinuxHostAdapters&) = delete;
+
+  // Optical drives (peripheral types 4 and 5) on LUN 0, channel 0, targets 0..15 of the first
+  // eight hosts that have one; every other optical device is left out with a note.
+  int MapAdapters() override;
+  std::unique_ptr<CommandBackend> MakeBackend() override;
+
+  // The Linux stand-in for a drive letter: the nodes and the mount point of (adapter, target).
+  std::optional<LinuxDeviceNode> DeviceNodeOf(std::uint8_t adapter, std::uint8_t target) const;
+  // The Linux host number that `adapter` stands for.
+  std::optional<int> HostOf(std::uint8_t adapter) const;
+  // Optical devices left out of the mapping, one line each, saying why.
+  const std::vector<std::string>& notes() const { return notes_; }
+  // What went wrong with the last command that could not be carried out, in words for the user
+  // (what is needed to fix it included); empty while nothing went wrong.
+  const std::string& lastErrorText() const { return lastErrorText_; }
+
+  BackendOutcome Execute(const CommandRequest& request);
+
+ private:
+  int OpenNode(int slot);
+  void DescribeOpenFailure(const std::string& node, int error);
+  void DescribeCommandFailure(const std::string& node, const CommandRequest& request, int slot,
+                              int systemError, std::uint8_t hostStatus, std::uint8_t driverStatus);
+  std::string PermissionHint(const std::string& node);
+
+  platform::linux_host::SysfsScsiDiscovery discovery_;
+  platform::linux_host::SgDeviceAccess& access_;
+  std::filesystem::path mountsFile_;
+  std::vector<int> hostOfAdapter_;
+  std::array<std::optional<LinuxDeviceNode>, kAddressSlots> nodes_;
+  std::array<int, kAddressSlots> descriptors_;
+  std::array<bool, kAddressSlots> readOnly_{};
+  std::vector<std::string> notes_;
+  std::string lastErrorText_;
+};
+
+}  // namespace korvel::transport

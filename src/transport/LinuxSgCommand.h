@@ -1,0 +1,33 @@
+// One command carried to a Linux SCSI device node by the SG_IO ioctl, with its outcome read
+// back under the transport's status rules: 1 for GOOD and nothing else.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/linux/SgDeviceAccess.h"
+#include "transport/CommandBackend.h"
+
+namespace korvel::transport {
+
+// Status values of the Linux back end besides 1 (GOOD) and the target's own SCSI status byte
+// (2 CHECK CONDITION, 8 BUSY, ...). None of them can be 1.
+inline constexpr std::int32_t kLinuxStatusNoDevice = -1;          // nothing sent, nothing stored
+inline constexpr std::int32_t kLinuxStatusSystemError = 0x10000;  // + errno of the ioctl
+inline constexpr std::int32_t kLinuxStatusHostError = 0x20000;    // + host << 8 + driver status
+inline constexpr std::int32_t kLinuxStatusUndefinedScsiStatus = 0x30000;  // + the status byte
+
+// How long the kernel lets one command run. Saving new firmware takes a drive seconds, not
+// minutes; a drive that does not answer in ten minutes will not answer.
+inline constexpr unsigned kSgTimeoutMs = 10 * 60 * 1000;
+
+struct SgCommandResult {
+  BackendOutcome outcome;
+  int systemError = 0;  // errno of a failed ioctl, 0 otherwise
+  std::uint8_t hostStatus = 0;
+  std::uint8_t driverStatus = 0;
+};
+
+SgCommandResult SendSgCommand(platform::linux_host::SgDeviceAccess& access, int fd,
+                              const CommandRequest& request);
+
+}  // namespace korvel::transport

@@ -1,0 +1,298 @@
+#include "transport/LinuxHostAdapters.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <map>
+
+#include "drive/Identification.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/tests/FakeSysfsTree.h"
+#include "transport/LinuxSgCommand.h"
+#include "transport/TransportStartup.h"
+
+namespace korvel::transport {
+namespace {
+
+using platform::linux_host::SysfsScsiDiscovery;
+using platform::linux_host::testing::FakeSysfsTree;
+
+// The device nodes as the tests want them: which opens are refused, and what SG_IO answers.
+class FakeSgAccess : public platform::linux_host::SgDeviceAccess {
+ public:
+  struct Sent {
+    std::string node;
+    sg_io_hdr_t header;
+    std::vector<unsigned char> cdb;
+  };
+  std::map<std::string, int> refuseOpen;  // node -> errno for read-write opens
+  std::map<std::string, int> refuseReadOnly;
+  std::function<int(sg_io_hdr_t&, int&)> answer = [](sg_io_hdr_t& h, int&) {
+    if (h.cmdp[0] == 0x12 && h.dxfer_len >= 36) {
+      auto* data = static_cast<unsigned char*>(h.dxferp);
+      std::memset(data, ' ', h.dxfer_len);
+      data[0] = 0x05;
+      std::memcpy(data + 8, "KORVEL  CD-R   RZ6120   2.00", 28);
+    }
+    return 0;
+  };
+  std::vector<Sent> sent;
+  std::vector<std::pair<std::string, int>> opens;
+
+  int Open(const std::string& path, int flags, int& error) override {
+    opens.emplace_back(path, flags);
+    const auto& refusals = (flags & O_ACCMODE) == O_RDWR ? refuseOpen : refuseReadOnly;
+    if (auto found = refusals.find(path); found != refusals.end()) {
+      error = found->second;
+      return -1;
+    }
+    nodeOf_[next_] = path;
+    return next_++;
+  }
+  int SendSgIo(int fd, sg_io_hdr_t& header, int& error) override {
+    sent.push_back({nodeOf_[fd], header, {header.cmdp, header.cmdp + header.cmd_len}});
+    return answer(header, error) == 0 ? 0 : -1;
+  }
+  void Close(int fd) override { nodeOf_.erase(fd); }
+  std::string GroupOf(const std::string&) override { return "cdrom"; }
+
+ private:
+  std::map<int, std::string> nodeOf_;
+  int next_ = 10;
+};
+
+class LinuxHostAdaptersTest : public ::testing::Test {
+ protected:
+  LinuxHostAdaptersTest() {
+    tree_.AddDevice("0:0:0:0", 0, "ATA     ", "SYSTEM DISK     ", "0001", "sg0", "sda");
+    tree_.AddDevice("1:0:0:0", 5, "KORVEL  ", "CD-R   RZ6120   ", "2.00", "sg1", "sr0");
+    tree_.AddDevice("12:0:0:0", 5, "KORVEL  ", "CD-ROM          ", "3.00", "", "sr1");
+    tree_.AddDevice("12:0:0:1", 5, "KORVEL  ", "CD-ROM          ", "3.00", "sg5", "");
+    tree_.AddDevice("14:0:20:0", 5, "ACME    ", "FAR AWAY        ", "1.00", "sg6", "");
+    tree_.AddDevice("15:0:2:0", 5, "ACME    ", "NO NODES        ", "1.00", "", "");
+    FakeSysfsTree::Write(tree_.root() / "mounts", "/dev/sda1 / ext4 rw 0 0\n" +
+                                                      (tree_.dev() / "sr1").string() +
+                                                      " /media/cdrom iso9660 ro 0 0\n");
+  }
+
+  LinuxHostAdapters MakeAdapters() {
+    return LinuxHostAdapters(SysfsScsiDiscovery(tree_.sys(), tree_.dev()), access_,
+                             tree_.root() / "mounts");
+  }
+  std::string Dev(const char* node) const { return (tree_.dev() / node).string(); }
+
+  FakeSysfsTree tree_;
+  FakeSgAccess access_;
+};
+
+TEST_F(LinuxHostAdaptersTest, MapsHostsWithOpticalDrivesOntoAdaptersInAscendingOrder) {
+  LinuxHostAdapters adapters = MakeAdapters();
+  EXPECT_EQ(adapters.MapAdapters(), 2)
+      << "the disk's host 0 and the unreachable ones are not mapped";
+  EXPECT_EQ(adapters.HostOf(0), 1);
+  EXPECT_EQ(adapters.HostOf(1), 12);
+  EXPECT_EQ(adapters.HostOf(2), std::nullopt);
+
+  std::optional<LinuxDeviceNode> atapi = adapters.DeviceNodeOf(0, 0);
+  ASSERT_TRUE(atapi);
+  EXPECT_EQ(atapi->commandNode, Dev("sg1"));
+  EXPECT_EQ(atapi->blockNode, Dev("sr0"));
+  EXPECT_EQ(atapi->mountPoint, "");
+  std::optional<LinuxDeviceNode> usb = adapters.DeviceNodeOf(1, 0);
+  ASSERT_TRUE(usb);
+  EXPECT_EQ(usb->commandNode, Dev("sr1")) << "no sg node: SG_IO goes to the block node";
+  EXPECT_EQ(usb->mountPoint, "/media/cdrom");
+  EXPECT_FALSE(adapters.DeviceNodeOf(0, 1));
+  EXPECT_FALSE(adapters.DeviceNodeOf(9, 0));
+
+  ASSERT_EQ(adapters.notes().size(), 3u);
+  EXPECT_EQ(adapters.notes()[0],
+            "12:0:0:1 (KORVEL CD-ROM): logical unit above 0 cannot be addressed");
+  EXPECT_EQ(adapters.notes()[1],
+            "14:0:20:0 (ACME FAR AWAY): target ID above 15 cannot be addressed");
+  EXPECT_EQ(adapters.notes()[2],
+            "15:0:2:0 (ACME NO NODES): no sg or block device node to reach it through");
+}
+
+TEST_F(LinuxHostAdaptersTest, KeepsHostsBeyondTheEighthOut) {
+  for (int host = 20; host < 30; ++host) {
+    tree_.AddDevice(std::to_string(host) + ":0:1:0", 5, "KORVEL  ", "CD-ROM          ", "3.00",
+                    "sg" + std::to_string(host), "");
+  }
+  LinuxHostAdapters adapters = MakeAdapters();
+  EXPECT_EQ(adapters.MapAdapters(), 8);
+  EXPECT_EQ(adapters.HostOf(7), 25);
+  EXPECT_EQ(
+      adapters.notes().back(),
+      "29:0:1:0 (KORVEL CD-ROM): host 29 is beyond the 8 host adapters that can be addressed");
+}
+
+TEST_F(LinuxHostAdaptersTest, StartTransportFallsBackToTheHostAndInquiresThroughSgIo) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  EXPECT_EQ(StartTransport(transport, &adapters), 2);
+  EXPECT_EQ(transport.state().HostAdapterCount, 2u);
+  EXPECT_FALSE(transport.state().PassThroughMode);
+  EXPECT_TRUE(transport.HasHostBackend());
+
+  drive::InquiryInfo info;
+  EXPECT_EQ(drive::InquireDrive(transport, 0, 0, info), 0x0501);
+  EXPECT_STREQ(info.vendor, "KORVEL  ");
+  EXPECT_STREQ(info.product, "CD-R   RZ6120   ");
+  EXPECT_EQ(drive::DriveTypeOf(transport, 0, 0), 18);
+  ASSERT_EQ(access_.sent.size(), 2u);
+  const FakeSgAccess::Sent& inquiry = access_.sent[0];
+  EXPECT_EQ(inquiry.node, Dev("sg1"));
+  EXPECT_EQ(inquiry.header.interface_id, 'S');
+  EXPECT_EQ(inquiry.header.dxfer_direction, SG_DXFER_FROM_DEV);
+  EXPECT_EQ(inquiry.header.dxfer_len, 56u);
+  EXPECT_EQ(inquiry.header.mx_sb_len, 32);
+  EXPECT_EQ(inquiry.header.timeout, kSgTimeoutMs);
+  EXPECT_EQ(inquiry.cdb, (std::vector<unsigned char>{0x12, 0, 0, 0, 0x38, 0}));
+  EXPECT_EQ(access_.opens.size(), 1u) << "the node is opened once and kept";
+  EXPECT_EQ(drive::InquireDrive(transport, 0, 3, info), 0) << "nothing at (0, 3)";
+  EXPECT_EQ(access_.sent.size(), 2u);
+}
+
+struct SgCase {
+  const char* name;
+  std::vector<std::uint8_t> cdb;
+  std::uint32_t length;
+  int direction;
+};
+
+class SgDirectionTest : public LinuxHostAdaptersTest,
+                        public ::testing::WithParamInterface<SgCase> {};
+
+TEST_P(SgDirectionTest, SendsTheCdbLengthAndDirectionOfTheOpcode) {
+  LinuxHostAdapters adapters = MakeAdapters();
+  adapters.MapAdapters();
+  std::vector<std::uint8_t> data(GetParam().length);
+  CommandRequest request{0,
+                         0,
+                         GetParam().cdb.data(),
+                         static_cast<std::uint8_t>(GetParam().cdb.size()),
+                         GetParam().direction == SG_DXFER_TO_DEV,
+                         data.empty() ? nullptr : data.data(),
+                         GetParam().length};
+  EXPECT_EQ(adapters.Execute(request).status, 1);
+  ASSERT_EQ(access_.sent.size(), 1u);
+  EXPECT_EQ(access_.sent[0].header.dxfer_direction, GetParam().direction);
+  EXPECT_EQ(access_.sent[0].cdb,
+            std::vector<unsigned char>(GetParam().cdb.begin(), GetParam().cdb.end()));
+  EXPECT_EQ(access_.sent[0].header.dxfer_len, GetParam().length);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, SgDirectionTest,
+    ::testing::Values(
+        SgCase{"TestUnitReady", {0, 0, 0, 0, 0, 0}, 0, SG_DXFER_NONE},
+        SgCase{"WriteBuffer", {0x3B, 4, 0, 0, 0, 0, 0, 0x20, 0, 0}, 8192, SG_DXFER_TO_DEV},
+        SgCase{
+            "ReadDriveMemory12", {0xA8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, 64, SG_DXFER_FROM_DEV}),
+    [](const ::testing::TestParamInfo<SgCase>& info) { return info.param.name; });
+
+TEST_F(LinuxHostAdaptersTest, CheckConditionKeepsTheSenseAndHostErrorsNeverReadAsSuccess) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  const std::uint8_t modeSelect[10] = {0x55, 0x10, 0, 0, 0, 0, 0, 0, 8, 0};
+  std::uint8_t parameters[8] = {};
+
+  access_.answer = [](sg_io_hdr_t& h, int&) {
+    h.status = 0x02;
+    h.driver_status = 0x08;
+    const unsigned char sense[18] = {0x70, 0, 0x05, 0,    0,    0,    0,    10,   0,
+                                     0,    0, 0,    0x24, 0x00, 0xEE, 0xEE, 0xEE, 0xEE};
+    std::memcpy(h.sbp, sense, sizeof sense);
+    h.sb_len_wr = sizeof sense;
+    return 0;
+  };
+  EXPECT_EQ(transport.ExecuteCommand(1, 0, modeSelect, parameters, 8), 2);
+  EXPECT_EQ(transport.LastSense(1, 0), 0x052400);
+  EXPECT_EQ(transport.state().SenseTable[16][13], 0x00);
+  EXPECT_EQ(transport.state().SenseTable[16][14], 0) << "bytes 14 and 15 are never written";
+
+  access_.answer = [](sg_io_hdr_t& h, int&) {
+    h.host_status = 0x01;  // no connect
+    return 0;
+  };
+  std::int32_t status = transport.ExecuteCommand(1, 0, modeSelect, parameters, 8);
+  EXPECT_EQ(status, kLinuxStatusHostError + 0x0100);
+  EXPECT_EQ(transport.LastSense(1, 0), 0) << "the slot gets the empty sense of the failure";
+  EXPECT_NE(adapters.lastErrorText().find("host status 0x01"), std::string::npos);
+
+  access_.answer = [](sg_io_hdr_t& h, int&) {
+    h.status = 0x01;
+    return 0;
+  };
+  EXPECT_NE(transport.ExecuteCommand(1, 0, modeSelect, parameters, 8), 1);
+  access_.answer = [](sg_io_hdr_t&, int& error) {
+    error = EIO;
+    return -1;
+  };
+  EXPECT_EQ(transport.ExecuteCommand(1, 0, modeSelect, parameters, 8),
+            kLinuxStatusSystemError + EIO);
+}
+
+TEST_F(LinuxHostAdaptersTest, ANodeWithoutPermissionSaysWhatIsNeeded) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  access_.refuseOpen[Dev("sg1")] = EACCES;
+  access_.refuseReadOnly[Dev("sg1")] = EACCES;
+  drive::InquiryInfo info;
+  EXPECT_EQ(drive::InquireDrive(transport, 0, 0, info), 0);
+  EXPECT_TRUE(access_.sent.empty());
+  EXPECT_EQ(transport.state().SenseTable[0], SenseSlot{});
+  EXPECT_EQ(adapters.lastErrorText(), "Permission denied opening " + Dev("sg1") +
+                                          ". Run as root, or as a member of the group 'cdrom' "
+                                          "that owns " +
+                                          Dev("sg1") + ".");
+}
+
+TEST_F(LinuxHostAdaptersTest, WriteBufferOnANodeOpenForReadingOnlySaysItNeedsWriteAccess) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  access_.refuseOpen[Dev("sg1")] = EACCES;  // reading is allowed
+  drive::InquiryInfo info;
+  ASSERT_EQ(drive::InquireDrive(transport, 0, 0, info), 0x0501);
+  EXPECT_EQ(adapters.lastErrorText(), "");
+
+  access_.answer = [](sg_io_hdr_t& h, int& error) {
+    if (h.cmdp[0] != 0x3B) return 0;
+    error = EPERM;
+    return -1;
+  };
+  const std::uint8_t writeBuffer[10] = {0x3B, 0x04, 0, 0, 0, 0, 0, 0x20, 0, 0};
+  std::vector<std::uint8_t> chunk(8192);
+  EXPECT_EQ(transport.ExecuteCommand(0, 0, writeBuffer, chunk.data(), 8192),
+            kLinuxStatusSystemError + EPERM);
+  EXPECT_EQ(adapters.lastErrorText(),
+            "WRITE BUFFER (0x3B) was refused on " + Dev("sg1") +
+                ", which could only be opened for reading: it needs write access. Run as root, "
+                "or as a member of the group 'cdrom' that owns " +
+                Dev("sg1") + ".");
+}
+
+TEST(LinuxStartTransportTest, AMachineWithoutScsiDevicesHasNoTransport) {
+  FakeSysfsTree tree;
+  FakeSgAccess access;
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters(SysfsScsiDiscovery(tree.sys(), tree.dev()), access);
+  EXPECT_EQ(StartTransport(transport, &adapters), 0);
+  EXPECT_FALSE(transport.HasHostBackend());
+  EXPECT_EQ(StopTransport(transport), 0);
+}
+
+}  // namespace
+}  // namespace korvel::transport
