@@ -1,0 +1,42 @@
+// Everything one run of korvel-upgrade works on: the machine (a simulated PC on real time, or
+// the real Linux machine), the SCSI transport over it, the optional command log and the state
+// the dialog's logic keeps. Built once from the options and passed by reference.
+#pragma once
+
+#include <fstream>
+#include <memory>
+
+#include "app/AppOptions.h"
+#include "transport/CommandLog.h"
+#include "transport/HostAdapterSource.h"
+#include "transport/ScsiTransport.h"
+#include "upgrade/UpgradeDialogModel.h"
+#include "upgrade/UpgradeSession.h"
+
+namespace korvel::app {
+
+class Machine;
+
+class ProgramContext {
+ public:
+  // Throws std::runtime_error (emulator::ConfigError for a bad scenario) with a message for
+  // the user when the machine or the command log cannot be set up.
+  explicit ProgramContext(const AppOptions& options);
+  ~ProgramContext();
+  ProgramContext(const ProgramContext&) = delete;
+  ProgramContext& operator=(const ProgramContext&) = delete;
+
+  transport::ScsiTransport& transport() { return *transport_; }
+  upgrade::UpgradeSession& session() { return session_; }
+  // Start-up and release of the transport, as the dialog's logic calls them.
+  upgrade::TransportControl transportControl();
+
+ private:
+  std::unique_ptr<Machine> machine_;
+  std::unique_ptr<transport::ScsiTransport> transport_;
+  std::ofstream commandLogFile_;
+  std::unique_ptr<transport::CommandLog> commandLog_;
+  upgrade::UpgradeSession session_;
+};
+
+}  // namespace korvel::app

@@ -1,0 +1,83 @@
+#include "app/UpgradeApp.h"
+
+#include <QStyleFactory>
+
+#include <cstdlib>
+#include <exception>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AppIcon.h"
+#include "app/AppOptions.h"
+#include "app/ProgramContext.h"
+#include "app/ScreenshotScript.h"
+#include "app/UpgradeDialog.h"
+#include "app/VersionRecord.h"
+#include "upgrade/UpgradeDialogModel.h"
+
+namespace korvel::app {
+
+namespace {
+
+void ApplyVersionRecord(QApplication& application) {
+  // The application name stays the program's file name, which Qt takes by itself.
+  application.setApplicationVersion(QString::fromLatin1(kVersionRecord.fileVersion));
+  application.setOrganizationName(QString::fromLatin1(kVersionRecord.companyName));
+  application.setDesktopFileName(QString::fromLatin1(kVersionRecord.internalName));
+}
+
+std::vector<std::string> ArgumentsAfterProgramName(int argc, char** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) arguments.emplace_back(argv[i]);
+  return arguments;
+}
+
+}  // namespace
+
+UpgradeApp::UpgradeApp(int& argc, char** argv)
+    : application_(argc, argv), argc_(argc), argv_(argv) {
+  ApplyVersionRecord(application_);
+  // One look on every desktop: the dialog is laid out in pixels of its own font, and the
+  // Fusion style draws the sunken status line and the buttons the same everywhere.
+  if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
+    QApplication::setStyle(fusion);
+  }
+  QApplication::setWindowIcon(AppIcon());
+}
+
+int UpgradeApp::Run() {
+  const ParsedOptions parsed =
+      ParseAppOptions(ArgumentsAfterProgramName(argc_, argv_), std::getenv("KORVEL_DEBUG"));
+  if (const int* exitStatus = std::get_if<int>(&parsed)) return *exitStatus;
+  const AppOptions& options = std::get<AppOptions>(parsed);
+
+  std::unique_ptr<ProgramContext> context;
+  try {
+    context = std::make_unique<ProgramContext>(options);
+  } catch (const std::exception& error) {
+    std::cerr << "korvel-upgrade: " << error.what() << '\n';
+    return 2;
+  }
+
+  DialogHooks hooks = StandardDialogHooks();
+  std::unique_ptr<ScreenshotScript> screenshots;
+  if (!options.screenshotDir.empty()) {
+    screenshots =
+        std::make_unique<ScreenshotScript>(options.screenshotDir, options.screenshotImage);
+    hooks.chooseFile = screenshots->FileChooser();
+  }
+
+  UpgradeDialog dialog(std::move(hooks));
+  upgrade::UpgradeDialogModel model(context->transport(), context->session(), dialog,
+                                    context->transportControl());
+  dialog.Bind(model);
+  if (screenshots) screenshots->Start(dialog);
+  // The window's result (Exit, Escape, Enter or the close request) does not change the status.
+  dialog.exec();
+  if (screenshots && !screenshots->succeeded()) return 1;
+  return 0;
+}
+
+}  // namespace korvel::app

@@ -1,0 +1,100 @@
+// korvel-upgrade run as a program on the built-in simulated PC: options, machine, command log
+// and debugger channel wired together, through the hidden screenshot script that loads an
+// upgrade file and presses Upgrade.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "formats/SampleImage.h"
+#include "formats/UpgradeFileFormat.h"
+
+namespace korvel::app {
+namespace {
+
+struct ProgramRun {
+  int exitCode = -1;
+  QByteArray standardError;
+};
+
+ProgramRun RunProgram(const QStringList& arguments, const QString& debugEnvironment = {}) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.remove(QStringLiteral("KORVEL_DEBUG"));
+  if (!debugEnvironment.isEmpty())
+    environment.insert(QStringLiteral("KORVEL_DEBUG"), debugEnvironment);
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral(KORVEL_UPGRADE_PROGRAM), arguments);
+  EXPECT_TRUE(process.waitForFinished(120000));
+  return ProgramRun{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                    process.readAllStandardError()};
+}
+
+class ProgramRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(directory_.isValid());
+    image_ = directory_.filePath(QStringLiteral("RZ5140-110.bin"));
+    const std::vector<std::uint8_t> bytes = formats::MakeSampleImage(formats::kFormatB, "1.10", 3);
+    std::ofstream out(image_.toStdString(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+  }
+
+  QString Path(const char* name) const { return directory_.filePath(QString::fromLatin1(name)); }
+
+  QTemporaryDir directory_;
+  QString image_;
+};
+
+TEST_F(ProgramRunTest, UpgradesTheFirstDriveLogsEveryCommandAndTracesEachSelection) {
+  const ProgramRun run =
+      RunProgram({"--simulate", "--log-commands", Path("commands.jsonl"), "--debug-trace",
+                  "--screenshot-script", directory_.path(), "--screenshot-image", image_});
+  EXPECT_EQ(run.exitCode, 0) << run.standardError.toStdString();
+  EXPECT_TRUE(std::filesystem::exists(Path("korvel-upgrade-drive-selected.png").toStdString()));
+  EXPECT_TRUE(std::filesystem::exists(Path("korvel-upgrade-after-upgrade.png").toStdString()));
+  // One selection at start: the built-in PC's first drive, an RZ5140.
+  EXPECT_EQ(run.standardError.count("Korveltype 16\r\n"), 1) << run.standardError.toStdString();
+
+  std::ifstream log(Path("commands.jsonl").toStdString());
+  int writeBufferMode4 = 0;
+  int writeBufferMode5 = 0;
+  for (std::string line; std::getline(log, line);) {
+    const std::string cdb = nlohmann::json::parse(line)["cdb"].get<std::string>();
+    writeBufferMode4 += cdb.rfind("3B 04", 0) == 0;
+    writeBufferMode5 += cdb.rfind("3B 05", 0) == 0;
+  }
+  EXPECT_EQ(writeBufferMode4, 63);
+  EXPECT_EQ(writeBufferMode5, 1);
+}
+
+TEST_F(ProgramRunTest, TheTraceIsSilentUnlessAskedFor) {
+  const QStringList arguments{"--simulate", "--screenshot-script", directory_.path(),
+                              "--screenshot-image", image_};
+  EXPECT_EQ(RunProgram(arguments).standardError.count("Korveltype"), 0);
+  EXPECT_EQ(RunProgram(arguments, QStringLiteral("1")).standardError.count("Korveltype 16\r\n"), 1);
+}
+
+TEST_F(ProgramRunTest, AScenarioWithFaultsEndsWithBadUsageBeforeAnyWindow) {
+  {
+    std::ofstream scenario(Path("broken.json").toStdString());
+    scenario << R"({"os": "win31"})";
+  }
+  const ProgramRun run = RunProgram({QStringLiteral("--simulate=") + Path("broken.json")});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_TRUE(run.standardError.contains("os")) << run.standardError.toStdString();
+}
+
+}  // namespace
+}  // namespace korvel::app
