@@ -1,38 +1,26 @@
 #include "app/ProgramContext.h"
 
-#include <stdexcept>
-
-#include "app/Machine.h"
-#include "transport/TransportStartup.h"
+#include <iostream>
 
 namespace korvel::app {
 
 ProgramContext::ProgramContext(const AppOptions& options)
-    : machine_(MakeMachine(options)),
-      transport_(std::make_unique<transport::ScsiTransport>(machine_->platform())) {
-  if (!options.commandLogPath.empty()) {
-    commandLogFile_.open(options.commandLogPath, std::ios::out | std::ios::trunc);
-    if (!commandLogFile_) {
-      throw std::runtime_error("cannot write the command log " + options.commandLogPath);
-    }
-    commandLog_ =
-        std::make_unique<transport::CommandLog>(commandLogFile_, machine_->platform().kernel);
-    transport_->SetCommandLog(commandLog_.get());
+    : scsi_(machine::MakeMachine(machine::MachineOptions{options.simulate, options.scenarioPath,
+                                                         options.debugTrace}),
+            options.commandLogPath) {}
+
+ProgramContext::~ProgramContext() {
+  // What the discovery left out (devices past the eighth host, nodes it could not open) would
+  // otherwise go unexplained in a program whose only voice is its status line.
+  for (const std::string& note : scsi_.machine().Notes()) {
+    std::cerr << "korvel-upgrade: " << note << '\n';
   }
 }
 
-// The transport goes before the machine whose services it holds.
-ProgramContext::~ProgramContext() {
-  if (transport_) transport_->SetCommandLog(nullptr);
-  transport_.reset();
-}
-
 upgrade::TransportControl ProgramContext::transportControl() {
-  return upgrade::TransportControl{[this] {
-                                     return static_cast<std::uint32_t>(transport::StartTransport(
-                                         *transport_, machine_->hostAdapters()));
-                                   },
-                                   [this] { transport::StopTransport(*transport_); }};
+  return upgrade::TransportControl{
+      [this] { return static_cast<std::uint32_t>(scsi_.StartTransport()); },
+      [this] { scsi_.StopTransport(); }};
 }
 
 }  // namespace korvel::app

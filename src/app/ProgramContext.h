@@ -3,19 +3,14 @@
 // the dialog's logic keeps. Built once from the options and passed by reference.
 #pragma once
 
-#include <fstream>
 #include <memory>
 
 #include "app/AppOptions.h"
-#include "transport/CommandLog.h"
-#include "transport/HostAdapterSource.h"
-#include "transport/ScsiTransport.h"
+#include "machine/ScsiSession.h"
 #include "upgrade/UpgradeDialogModel.h"
 #include "upgrade/UpgradeSession.h"
 
 namespace korvel::app {
-
-class Machine;
 
 class ProgramContext {
  public:
@@ -26,16 +21,13 @@ class ProgramContext {
   ProgramContext(const ProgramContext&) = delete;
   ProgramContext& operator=(const ProgramContext&) = delete;
 
-  transport::ScsiTransport& transport() { return *transport_; }
+  transport::ScsiTransport& transport() { return scsi_.transport(); }
   upgrade::UpgradeSession& session() { return session_; }
   // Start-up and release of the transport, as the dialog's logic calls them.
   upgrade::TransportControl transportControl();
 
  private:
-  std::unique_ptr<Machine> machine_;
-  std::unique_ptr<transport::ScsiTransport> transport_;
-  std::ofstream commandLogFile_;
-  std::unique_ptr<transport::CommandLog> commandLog_;
+  machine::ScsiSession scsi_;
   upgrade::UpgradeSession session_;
 };
 

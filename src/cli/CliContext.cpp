@@ -3,8 +3,6 @@
 #include <charconv>
 #include <exception>
 
-#include "cli/LinuxMachine.h"
-#include "cli/SimulatedMachine.h"
 #include "transport/TransportStartup.h"
 
 namespace korvel::cli {
@@ -13,11 +11,9 @@ namespace {
 
 constexpr char kStartupError[] = "ERROR: ASPI Layer for Win32 is not initialized!";
 
-std::unique_ptr<Machine> MakeMachine(const GlobalOptions& options) {
-  if (!options.simulate) return std::make_unique<LinuxMachine>();
+std::unique_ptr<machine::Machine> MakeMachine(const GlobalOptions& options) {
   try {
-    if (options.scenarioFile.empty()) return SimulatedMachine::BuiltIn();
-    return SimulatedMachine::FromFile(options.scenarioFile);
+    return machine::MakeMachine(machine::MachineOptions{options.simulate, options.scenarioFile});
   } catch (const std::exception& error) {
     throw UsageError(std::string("bad scenario: ") + error.what());
   }
@@ -54,29 +50,25 @@ std::unique_ptr<CliContext> CliContext::Make(const GlobalOptions& options, std::
   return std::make_unique<CliContext>(options, MakeMachine(options), out, err);
 }
 
-CliContext::CliContext(const GlobalOptions& options, std::unique_ptr<Machine> machine,
+CliContext::CliContext(const GlobalOptions& options, std::unique_ptr<machine::Machine> machine,
                        std::ostream& out, std::ostream& err)
-    : options_(options), out_(out), err_(err), machine_(std::move(machine)) {
+    : options_(options), out_(out), err_(err) {
   if (!options_.drive.empty()) requestedDrive_ = ParseDriveAddress(options_.drive);
-  transport_ = std::make_unique<transport::ScsiTransport>(machine_->platform());
-  if (!options_.commandLogFile.empty()) {
-    logFile_.open(options_.commandLogFile, std::ios::out | std::ios::trunc);
-    if (!logFile_) {
-      throw UsageError("cannot write the command log " + options_.commandLogFile);
-    }
-    log_ = std::make_unique<transport::CommandLog>(logFile_, machine_->platform().kernel);
-    transport_->SetCommandLog(log_.get());
+  try {
+    session_ = std::make_unique<machine::ScsiSession>(std::move(machine), options_.commandLogFile);
+  } catch (const std::runtime_error& error) {
+    throw UsageError(error.what());
   }
 }
 
 CliContext::~CliContext() {
-  if (transport_) transport::StopTransport(*transport_);
+  session_->StopTransport();
 }
 
 std::optional<int> CliContext::StartTransport() {
-  const std::int32_t value = transport::StartTransport(*transport_, machine_->hostAdapters());
+  const std::int32_t value = session_->StartTransport();
   if (value == 0) {
-    err_ << kStartupError << '\n' << machine_->NoTransportHint() << '\n';
+    err_ << kStartupError << '\n' << session_->machine().NoTransportHint() << '\n';
     PrintNotes();
     return std::nullopt;
   }
@@ -84,14 +76,14 @@ std::optional<int> CliContext::StartTransport() {
 }
 
 std::string CliContext::TransportName() const {
-  const transport::TransportState& state = transport_->state();
+  const transport::TransportState& state = session_->transport().state();
   if (state.PassThroughMode) return "Windows NT SCSI pass-through";
-  if (transport_->HasHostBackend()) return "Linux SCSI generic (SG_IO)";
+  if (session_->transport().HasHostBackend()) return "Linux SCSI generic (SG_IO)";
   return "ASPI for Win32";
 }
 
 void CliContext::PrintNotes() {
-  for (const std::string& note : machine_->Notes()) err_ << "note: " << note << '\n';
+  for (const std::string& note : session_->machine().Notes()) err_ << "note: " << note << '\n';
 }
 
 }  // namespace korvel::cli

@@ -2,7 +2,6 @@
 // the command log when asked for) and the two output streams.
 #pragma once
 
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -10,8 +9,7 @@
 #include <string>
 
 #include "cli/GlobalOptions.h"
-#include "cli/Machine.h"
-#include "transport/CommandLog.h"
+#include "machine/ScsiSession.h"
 #include "transport/DeviceAddress.h"
 #include "transport/ScsiTransport.h"
 
@@ -29,8 +27,8 @@ class CliContext {
   // that cannot be written or a scenario that cannot be used.
   static std::unique_ptr<CliContext> Make(const GlobalOptions& options, std::ostream& out,
                                           std::ostream& err);
-  CliContext(const GlobalOptions& options, std::unique_ptr<Machine> machine, std::ostream& out,
-             std::ostream& err);
+  CliContext(const GlobalOptions& options, std::unique_ptr<machine::Machine> machine,
+             std::ostream& out, std::ostream& err);
   // Stops the transport (the library is released as when the window closes).
   ~CliContext();
   CliContext(const CliContext&) = delete;
@@ -39,8 +37,8 @@ class CliContext {
   const GlobalOptions& options() const { return options_; }
   std::ostream& out() { return out_; }
   std::ostream& err() { return err_; }
-  Machine& machine() { return *machine_; }
-  transport::ScsiTransport& transport() { return *transport_; }
+  machine::Machine& machine() { return session_->machine(); }
+  transport::ScsiTransport& transport() { return session_->transport(); }
 
   // Starts the transport as the main window does: the number of host adapters to scan, or
   // nothing once the start-up error and its hint have been printed.
@@ -56,10 +54,7 @@ class CliContext {
   GlobalOptions options_;
   std::ostream& out_;
   std::ostream& err_;
-  std::unique_ptr<Machine> machine_;
-  std::ofstream logFile_;
-  std::unique_ptr<transport::CommandLog> log_;
-  std::unique_ptr<transport::ScsiTransport> transport_;
+  std::unique_ptr<machine::ScsiSession> session_;
   std::optional<transport::DeviceAddress> requestedDrive_;
 };
 

@@ -1,16 +1,16 @@
-// The computer korvelfw works on: the simulated PC of a scenario or the real Linux machine. It
+// The computer a program works on: the simulated PC of a scenario or the real Linux machine. It
 // supplies the platform services and, on Linux, the host's own SCSI buses.
 #pragma once
 
-#include <optional>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/Platform.h"
 #include "transport/HostAdapterSource.h"
-#include "transport/LinuxHostAdapters.h"
 
-namespace korvel::cli {
+namespace korvel::machine {
 
 class Machine {
  public:
@@ -20,11 +20,23 @@ class Machine {
   virtual transport::HostAdapterSource* hostAdapters() = 0;
   // The line printed under the start-up error, saying what was looked for.
   virtual std::string NoTransportHint() const = 0;
-  // Things worth telling the user after a command (devices left out, permission problems).
+  // Things worth telling the user after a run (devices left out, permission problems).
   virtual std::vector<std::string> Notes() const = 0;
   // Where a drive is on this machine beyond its address (device nodes, mount point); empty
   // when there is nothing to add.
   virtual std::string LocationOf(std::uint8_t adapter, std::uint8_t target) const = 0;
 };
 
-}  // namespace korvel::cli
+struct MachineOptions {
+  // A simulated PC (on real time) instead of the real machine.
+  bool simulate = false;
+  // The scenario file of the simulated PC; empty for the built-in one.
+  std::string scenarioPath;
+  // The debugger output channel (trace lines) on stderr.
+  bool debugTrace = false;
+};
+
+// Throws emulator::ConfigError when the scenario file cannot be read or used.
+std::unique_ptr<Machine> MakeMachine(const MachineOptions& options);
+
+}  // namespace korvel::machine

@@ -1,8 +1,9 @@
-#include "cli/LinuxMachine.h"
+#include "machine/LinuxMachine.h"
 
-namespace korvel::cli {
+namespace korvel::machine {
 
-LinuxMachine::LinuxMachine() : adapters_(platform::linux_host::SysfsScsiDiscovery(), access_) {}
+LinuxMachine::LinuxMachine(bool debugTrace)
+    : platform_(debugTrace), adapters_(platform::linux_host::SysfsScsiDiscovery(), access_) {}
 
 std::string LinuxMachine::NoTransportHint() const {
   return "No SCSI transport: no ASPI, no NT pass-through and no SCSI generic devices (/dev/sg*) "
@@ -26,4 +27,4 @@ std::string LinuxMachine::LocationOf(std::uint8_t adapter, std::uint8_t target) 
   return text;
 }
 
-}  // namespace korvel::cli
+}  // namespace korvel::machine

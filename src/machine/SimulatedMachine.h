@@ -1,22 +1,15 @@
 // A simulated PC from a scenario (or the built-in one), running in real time.
 #pragma once
 
-#include <filesystem>
-#include <memory>
-
-#include "cli/Machine.h"
 #include "emulator/RealClock.h"
+#include "machine/Machine.h"
 #include "platform/sim/SimulatedPc.h"
 
-namespace korvel::cli {
+namespace korvel::machine {
 
 class SimulatedMachine : public Machine {
  public:
-  // Throws emulator::ConfigError when the scenario file cannot be read or used.
-  static std::unique_ptr<SimulatedMachine> FromFile(const std::filesystem::path& scenarioFile);
-  static std::unique_ptr<SimulatedMachine> BuiltIn();
-
-  explicit SimulatedMachine(platform::sim::Scenario scenario);
+  SimulatedMachine(platform::sim::Scenario scenario, bool debugTrace);
 
   platform::Platform& platform() override { return pc_.platform(); }
   transport::HostAdapterSource* hostAdapters() override { return nullptr; }
@@ -25,8 +18,9 @@ class SimulatedMachine : public Machine {
   std::string LocationOf(std::uint8_t, std::uint8_t) const override { return {}; }
 
  private:
+  // Interactive use runs on the wall clock: the fixed waits of an upgrade take their real time.
   emulator::RealClock clock_;
   platform::sim::SimulatedPc pc_;
 };
 
-}  // namespace korvel::cli
+}  // namespace korvel::machine

@@ -2,15 +2,16 @@
 // through SG_IO.
 #pragma once
 
-#include "cli/Machine.h"
+#include "machine/Machine.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/SgDeviceAccess.h"
+#include "transport/LinuxHostAdapters.h"
 
-namespace korvel::cli {
+namespace korvel::machine {
 
 class LinuxMachine : public Machine {
  public:
-  LinuxMachine();
+  explicit LinuxMachine(bool debugTrace);
 
   platform::Platform& platform() override { return platform_.platform(); }
   transport::HostAdapterSource* hostAdapters() override { return &adapters_; }
@@ -24,4 +25,4 @@ class LinuxMachine : public Machine {
   transport::LinuxHostAdapters adapters_;
 };
 
-}  // namespace korvel::cli
+}  // namespace korvel::machine

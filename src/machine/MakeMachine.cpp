@@ -1,0 +1,15 @@
+#include "machine/LinuxMachine.h"
+#include "machine/SimulatedMachine.h"
+#include "platform/sim/DefaultScenario.h"
+
+namespace korvel::machine {
+
+std::unique_ptr<Machine> MakeMachine(const MachineOptions& options) {
+  if (!options.simulate) return std::make_unique<LinuxMachine>(options.debugTrace);
+  platform::sim::Scenario scenario = options.scenarioPath.empty()
+                                         ? platform::sim::DefaultScenario()
+                                         : platform::sim::LoadScenarioFile(options.scenarioPath);
+  return std::make_unique<SimulatedMachine>(std::move(scenario), options.debugTrace);
+}
+
+}  // namespace korvel::machine

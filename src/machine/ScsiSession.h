@@ -1,0 +1,38 @@
+// The SCSI side of one program run: the machine, the transport over it and, when asked for, the
+// command log the transport writes. Built once from the options and passed by reference.
+#pragma once
+
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "machine/Machine.h"
+#include "transport/CommandLog.h"
+#include "transport/ScsiTransport.h"
+
+namespace korvel::machine {
+
+class ScsiSession {
+ public:
+  // Throws std::runtime_error naming the file when the command log cannot be written.
+  ScsiSession(std::unique_ptr<Machine> machine, const std::string& commandLogPath);
+  ~ScsiSession();
+  ScsiSession(const ScsiSession&) = delete;
+  ScsiSession& operator=(const ScsiSession&) = delete;
+
+  Machine& machine() { return *machine_; }
+  transport::ScsiTransport& transport() { return *transport_; }
+
+  // StartTransport with the machine's own SCSI discovery as the last resort.
+  std::int32_t StartTransport();
+  std::int32_t StopTransport();
+
+ private:
+  std::unique_ptr<Machine> machine_;
+  std::ofstream logFile_;
+  std::unique_ptr<transport::CommandLog> log_;
+  // Declared last: it goes before the log and the machine whose services it holds.
+  std::unique_ptr<transport::ScsiTransport> transport_;
+};
+
+}  // namespace korvel::machine
