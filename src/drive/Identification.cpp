@@ -7,7 +7,9 @@ namespace {
 
 constexpr std::uint8_t kInquiryAllocation = 56;
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+char UpperAscii(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Compares two terminated strings whole, letters A to Z without regard to case.
 bool EqualIgnoringLetterCase(const char* a, const char* b) {

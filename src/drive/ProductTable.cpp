@@ -24,15 +24,31 @@ constexpr char kCdR[17] = "CD-R            ";
 
 // Several rows share a text: the lookup keeps the last row that matches, so only 16..19 result.
 const std::array<std::array<char, 17>, kProductRows> ProductTable = {
-    Row(kCdRom),  Row(kCdRom), Row(kCdRom), Row(kCdRom), Row(kCdRom),
-    Row(kCdRom),  Row(kCdRom), Row(kCdRom), Row(kCdRom), Row(kCdRom),
-    Row(kCdR),    Row(kCdRom), Row(kCdRom), Row(kCdR),   Row(kCdRom),
-    Row(kCdR),    Row("CD-R   RZ5140   "), Row(kCdRom), Row("CD-R   RZ6120   "), Row(kCdR),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdR),
+    Row(kCdRom),
+    Row(kCdRom),
+    Row(kCdR),
+    Row(kCdRom),
+    Row(kCdR),
+    Row("CD-R   RZ5140   "),
+    Row(kCdRom),
+    Row("CD-R   RZ6120   "),
+    Row(kCdR),
 };
 
 const std::array<std::array<char, 32>, kProductRows> ModelNameTable = {
-    Name(" "), Name(" "), Name(" "), Name(" "), Name(" "), Name(" "), Name(" "),
-    Name(" "), Name(" "), Name(" "), Name(" "), Name(" "), Name(" "), Name(" "),
+    Name(" "), Name(" "), Name(" "),        Name(" "), Name(" "),          Name(" "), Name(" "),
+    Name(" "), Name(" "), Name(" "),        Name(" "), Name(" "),          Name(" "), Name(" "),
     Name(" "), Name(" "), Name(" RZ5140 "), Name(" "), Name(" RZ6120LX "), Name(" "),
 };
 

@@ -27,8 +27,8 @@ BackendOutcome AspiBackend::Execute(const CommandRequest& request) {
   srb.SRB_Status = SS_ERR;
   srb.SRB_HaId = request.adapter;
   if (event != 0) {
-    srb.SRB_Flags = static_cast<BYTE>((request.dataOut ? SRB_DIR_OUT : SRB_DIR_IN) |
-                                      SRB_EVENT_NOTIFY);
+    srb.SRB_Flags =
+        static_cast<BYTE>((request.dataOut ? SRB_DIR_OUT : SRB_DIR_IN) | SRB_EVENT_NOTIFY);
   }
   srb.SRB_Target = request.target;
   srb.SRB_Lun = 0;

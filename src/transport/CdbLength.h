@@ -16,6 +16,8 @@ constexpr std::uint8_t CdbLengthOf(std::uint8_t opcode) {
 // 1 for the opcodes that send data from the host to the device, 0 for all others.
 extern const std::array<std::int32_t, 256> DataOutTable;
 
-inline bool IsDataOut(std::uint8_t opcode) { return DataOutTable[opcode] == 1; }
+inline bool IsDataOut(std::uint8_t opcode) {
+  return DataOutTable[opcode] == 1;
+}
 
 }  // namespace korvel::transport

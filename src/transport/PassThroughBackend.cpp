@@ -47,8 +47,8 @@ BackendOutcome PassThroughBackend::Execute(const CommandRequest& request) {
   BOOL ok = platform_.deviceIo.DeviceIoControl(state_.DriveHandleTable[index],
                                                IOCTL_SCSI_PASS_THROUGH_DIRECT, &record,
                                                sizeof record, &record, sizeof record, &returned);
-  std::int32_t status = ok ? record.spt.ScsiStatus
-                           : StatusOfFailedRequest(platform_.deviceIo.GetLastError());
+  std::int32_t status =
+      ok ? record.spt.ScsiStatus : StatusOfFailedRequest(platform_.deviceIo.GetLastError());
 
   BackendOutcome outcome;
   if (status != 0) {

@@ -32,9 +32,8 @@ std::int32_t ScsiTransport::PassThroughInquiry(std::uint8_t adapter, std::uint8_
   std::array<BYTE, kInquiryBufferSize> buffer{};
   if (adapter < kMaxPorts) {
     DWORD returned = 0;
-    platform_.deviceIo.DeviceIoControl(state_.PortHandleTable[adapter],
-                                       IOCTL_SCSI_GET_INQUIRY_DATA, nullptr, 0, buffer.data(),
-                                       kInquiryBufferSize, &returned);
+    platform_.deviceIo.DeviceIoControl(state_.PortHandleTable[adapter], IOCTL_SCSI_GET_INQUIRY_DATA,
+                                       nullptr, 0, buffer.data(), kInquiryBufferSize, &returned);
   }
 
   // The reply comes from a driver: every offset is checked against the buffer, and a chain

@@ -30,8 +30,8 @@ CommandBackend& ScsiTransport::ActiveBackend() {
 std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t target,
                                            const std::uint8_t* cdb, std::uint8_t* buffer,
                                            std::uint32_t length) {
-  CommandRequest request{adapter, target, cdb, CdbLengthOf(cdb[0]), IsDataOut(cdb[0]), buffer,
-                         length};
+  CommandRequest request{adapter,           target, cdb,   CdbLengthOf(cdb[0]),
+                         IsDataOut(cdb[0]), buffer, length};
   BackendOutcome outcome;
   std::optional<int> slot = SlotOf(adapter, target);
   if (!slot) {
