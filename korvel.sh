@@ -5,6 +5,7 @@
 #   ./korvel.sh test      build and run the whole test suite
 #   ./korvel.sh sanitize  the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   ./korvel.sh build     only install what is missing, configure and build
+#   ./korvel.sh screenshots  take the README's pictures of the window again (under Xvfb)
 #
 # On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
 # or through sudo when that is available).
@@ -23,6 +24,7 @@ packages=(
 
 install_missing() {
   local missing=()
+  local packages=("${packages[@]}" "$@")
   for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
       missing+=("$package")
@@ -56,6 +58,12 @@ run_tests() {
   QT_QPA_PLATFORM=offscreen ctest --preset "$preset"
 }
 
+screenshots() {
+  install_missing xvfb xauth
+  build default
+  "$here/tools/screenshots.sh" "$here/build/default"
+}
+
 demo() {
   build default
   "$here/tools/demo.sh" "$here/build/default"
@@ -66,6 +74,7 @@ case "${1:-}" in
   test) run_tests default ;;
   sanitize) run_tests asan ;;
   build) build default ;;
+  screenshots) screenshots ;;
   *)
     sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
     exit 2

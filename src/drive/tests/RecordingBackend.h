@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "drive/tests/NullPlatform.h"
+#include "platform/testing/NullPlatform.h"
 #include "transport/CommandBackend.h"
 #include "transport/ScsiTransport.h"
 
@@ -102,7 +102,7 @@ class RecordingBackend : public transport::CommandBackend {
 struct RecordingTransport {
   RecordingTransport() { transport.SetHostBackend(std::make_unique<RecordingBackend>(recorder)); }
 
-  NullPlatform platform;
+  platform::testing::NullPlatform platform;
   CommandRecorder recorder;
   transport::ScsiTransport transport{platform.platform};
 };

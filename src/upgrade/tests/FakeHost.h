@@ -13,28 +13,18 @@
 
 #include "platform/LentAddressSpace.h"
 #include "platform/Platform.h"
+#include "platform/testing/NullPlatform.h"
 #include "transport/CommandBackend.h"
 #include "transport/ScsiTransport.h"
 
 namespace korvel::upgrade::testing {
 
-class FakeKernel : public platform::Kernel {
+class FakeKernel : public platform::testing::NullKernel {
  public:
   platform::DWORD tick = 100000;
   platform::DWORD step = 1;
   std::vector<std::string> debugOutput;
 
-  platform::BOOL GetVersionExA(platform::OSVERSIONINFOA&) override { return 0; }
-  platform::HMODULE LoadLibraryA(const char*) override { return 0; }
-  platform::FarProc GetProcAddress(platform::HMODULE, const char*) override { return {}; }
-  platform::BOOL FreeLibrary(platform::HMODULE) override { return 0; }
-  platform::HANDLE CreateEventA(bool, bool) override { return 0; }
-  platform::BOOL SetEvent(platform::HANDLE) override { return 0; }
-  platform::BOOL ResetEvent(platform::HANDLE) override { return 0; }
-  platform::DWORD WaitForSingleObject(platform::HANDLE, platform::DWORD) override {
-    return platform::WAIT_FAILED;
-  }
-  platform::BOOL CloseHandle(platform::HANDLE) override { return 0; }
   platform::DWORD GetTickCount() override {
     const platform::DWORD now = tick;
     tick += step;
@@ -42,42 +32,6 @@ class FakeKernel : public platform::Kernel {
   }
   std::uint64_t MillisecondsSinceStart() override { return tick; }
   void OutputDebugStringA(const char* text) override { debugOutput.emplace_back(text); }
-  platform::DWORD GetLastError() override { return 0; }
-};
-
-class NullDeviceIo : public platform::DeviceIo {
- public:
-  platform::UINT GetDriveTypeA(const char*) override { return platform::DRIVE_NO_ROOT_DIR; }
-  platform::HANDLE CreateFileA(const char*, platform::DWORD, platform::DWORD, platform::DWORD,
-                               platform::DWORD) override {
-    return platform::INVALID_HANDLE_VALUE;
-  }
-  platform::BOOL DeviceIoControl(platform::HANDLE, platform::DWORD, void*, platform::DWORD, void*,
-                                 platform::DWORD, platform::DWORD*) override {
-    return 0;
-  }
-  platform::BOOL CloseHandle(platform::HANDLE) override { return 0; }
-  platform::DWORD GetLastError() override { return platform::ERROR_INVALID_FUNCTION; }
-};
-
-class NullRegistry : public platform::Registry {
- public:
-  platform::LONG RegOpenKeyExA(platform::HKEY, const char*, platform::DWORD, platform::DWORD,
-                               platform::HKEY*) override {
-    return platform::ERROR_FILE_NOT_FOUND;
-  }
-  platform::LONG RegEnumKeyA(platform::HKEY, platform::DWORD, char*, platform::DWORD) override {
-    return platform::ERROR_NO_MORE_ITEMS;
-  }
-  platform::LONG RegQueryValueExA(platform::HKEY, const char*, platform::DWORD*, platform::BYTE*,
-                                  platform::DWORD*) override {
-    return platform::ERROR_FILE_NOT_FOUND;
-  }
-  platform::LONG RegSetValueExA(platform::HKEY, const char*, platform::DWORD, const platform::BYTE*,
-                                platform::DWORD) override {
-    return platform::ERROR_ACCESS_DENIED;
-  }
-  platform::LONG RegCloseKey(platform::HKEY) override { return platform::ERROR_SUCCESS; }
 };
 
 // Files in memory. Opening without sharing locks a file against every later opener until it is
@@ -166,8 +120,8 @@ class FakeDriveBackend : public transport::CommandBackend {
 // The whole host: platform, transport and its drives.
 struct FakeHost {
   FakeKernel kernel;
-  NullDeviceIo deviceIo;
-  NullRegistry registry;
+  platform::testing::NullDeviceIo deviceIo;
+  platform::testing::NullRegistry registry;
   MemoryFileSystem files;
   platform::LentAddressSpace memory;
   platform::Platform platform{kernel, deviceIo, registry, files, memory};

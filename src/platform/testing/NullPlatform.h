@@ -1,11 +1,12 @@
-// A platform whose services all do nothing, for tests that route every command to a backend of
-// their own and so never reach the operating system.
+// Platform services that do nothing and find nothing, for tests that route every command to a
+// back end of their own and so never reach the operating system. Tests derive from them to give
+// one service a behaviour of its own.
 #pragma once
 
 #include "platform/LentAddressSpace.h"
 #include "platform/Platform.h"
 
-namespace korvel::drive::testing {
+namespace korvel::platform::testing {
 
 class NullKernel : public platform::Kernel {
  public:
@@ -16,7 +17,9 @@ class NullKernel : public platform::Kernel {
   platform::HANDLE CreateEventA(bool, bool) override { return 0; }
   platform::BOOL SetEvent(platform::HANDLE) override { return 0; }
   platform::BOOL ResetEvent(platform::HANDLE) override { return 0; }
-  platform::DWORD WaitForSingleObject(platform::HANDLE, platform::DWORD) override { return 0; }
+  platform::DWORD WaitForSingleObject(platform::HANDLE, platform::DWORD) override {
+    return platform::WAIT_FAILED;
+  }
   platform::BOOL CloseHandle(platform::HANDLE) override { return 0; }
   platform::DWORD GetTickCount() override { return 0; }
   std::uint64_t MillisecondsSinceStart() override { return 0; }
@@ -46,7 +49,7 @@ class NullRegistry : public platform::Registry {
     return platform::ERROR_FILE_NOT_FOUND;
   }
   platform::LONG RegEnumKeyA(platform::HKEY, platform::DWORD, char*, platform::DWORD) override {
-    return platform::ERROR_FILE_NOT_FOUND;
+    return platform::ERROR_NO_MORE_ITEMS;
   }
   platform::LONG RegQueryValueExA(platform::HKEY, const char*, platform::DWORD*, platform::BYTE*,
                                   platform::DWORD*) override {
@@ -54,7 +57,7 @@ class NullRegistry : public platform::Registry {
   }
   platform::LONG RegSetValueExA(platform::HKEY, const char*, platform::DWORD, const platform::BYTE*,
                                 platform::DWORD) override {
-    return platform::ERROR_FILE_NOT_FOUND;
+    return platform::ERROR_ACCESS_DENIED;
   }
   platform::LONG RegCloseKey(platform::HKEY) override { return platform::ERROR_SUCCESS; }
 };
@@ -85,4 +88,4 @@ struct NullPlatform {
   platform::Platform platform{kernel, deviceIo, registry, files, memory};
 };
 
-}  // namespace korvel::drive::testing
+}  // namespace korvel::platform::testing
