@@ -1,6 +1,6 @@
 #include "drive/CommandsVendor.h"
 
-#include "drive/CommandOpcodes.h"
+#include "formats/ScsiOpcodes.h"
 
 namespace korvel::drive {
 namespace {
@@ -32,7 +32,7 @@ Cdb FlagBytesWord(std::uint8_t op, std::uint8_t flag, std::uint8_t byte2, std::u
 }
 
 Cdb VendorReadE5(std::size_t parameterByte, std::uint8_t parameter) {
-  Cdb cdb(opcode::kVendorReadE5);
+  Cdb cdb(formats::opcode::kVendorReadE5);
   cdb.Byte(parameterByte, parameter).Byte(8, kVendorReadE5Length);
   return cdb;
 }
@@ -62,7 +62,7 @@ std::uint32_t MsfFrames(std::uint32_t msf) {
 std::int32_t VendorCd(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                       std::uint8_t flag, std::uint8_t selector, std::uint32_t value,
                       std::uint8_t form) {
-  Cdb cdb(opcode::kVendorCd);
+  Cdb cdb(formats::opcode::kVendorCd);
   cdb.Flag(1, flag, 4).Bits(1, selector, 3);
   if (form == kVendorCdByteForm) {
     cdb.Byte(5, value);
@@ -76,7 +76,7 @@ std::int32_t ReadCdDa(ScsiTransport& transport, std::uint8_t adapter, std::uint8
                       std::uint32_t blockAddress, std::uint32_t blockCount,
                       std::uint8_t subcodeSelector, std::uint32_t transferLength,
                       std::uint8_t* buffer) {
-  return Cdb(opcode::kReadCdDa)
+  return Cdb(formats::opcode::kReadCdDa)
       .BigEndian(3, blockAddress, 3)
       .BigEndian(7, blockCount, 3)
       .Byte(10, subcodeSelector)
@@ -92,7 +92,7 @@ std::int32_t ReadCdDaMsf(ScsiTransport& transport, std::uint8_t adapter, std::ui
   if (endFrames < startFrames) return kStatusRefused;
   const std::uint64_t transferLength =
       std::uint64_t{endFrames - startFrames} * CdDaSectorSize(subcodeSelector);
-  return Cdb(opcode::kReadCdDaMsf)
+  return Cdb(formats::opcode::kReadCdDaMsf)
       .BigEndian(3, startMsf, 3)
       .BigEndian(7, endMsf, 3)
       .Byte(10, subcodeSelector)
@@ -101,36 +101,38 @@ std::int32_t ReadCdDaMsf(ScsiTransport& transport, std::uint8_t adapter, std::ui
 
 std::int32_t VendorStatusDe(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                             std::uint8_t* buffer) {
-  return Cdb(opcode::kVendorStatusDe).Send(transport, adapter, target, buffer, kVendorStatusLength);
+  return Cdb(formats::opcode::kVendorStatusDe)
+      .Send(transport, adapter, target, buffer, kVendorStatusLength);
 }
 
 std::int32_t VendorStatusE4(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                             std::uint8_t* buffer) {
-  return Cdb(opcode::kVendorStatusE4).Send(transport, adapter, target, buffer, kVendorStatusLength);
+  return Cdb(formats::opcode::kVendorStatusE4)
+      .Send(transport, adapter, target, buffer, kVendorStatusLength);
 }
 
 std::int32_t ReadSubCodeBlocks(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                                std::uint32_t blockCount, std::uint8_t* buffer) {
-  return Cdb(opcode::kReadSubCodeBlocks)
+  return Cdb(formats::opcode::kReadSubCodeBlocks)
       .BigEndian(6, blockCount, 4)
       .Send(transport, adapter, target, buffer, std::uint64_t{blockCount} * kSubCodeBlockSize);
 }
 
 std::int32_t VendorReadE0(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                           std::uint32_t length, std::uint8_t* buffer) {
-  return Cdb(opcode::kVendorReadE0)
+  return Cdb(formats::opcode::kVendorReadE0)
       .BigEndian(8, length, 2)
       .Send(transport, adapter, target, buffer, length);
 }
 
 std::int32_t VendorE1(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target) {
-  return Cdb(opcode::kVendorE1).Byte(1, 4).Byte(2, 0xFF).Send(transport, adapter, target);
+  return Cdb(formats::opcode::kVendorE1).Byte(1, 4).Byte(2, 0xFF).Send(transport, adapter, target);
 }
 
 std::int32_t WriteDriveMemory(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                               std::uint8_t byte1, std::uint32_t address, std::uint32_t length,
                               std::uint8_t* buffer) {
-  return Cdb(opcode::kWriteDriveMemory)
+  return Cdb(formats::opcode::kWriteDriveMemory)
       .Byte(1, byte1)
       .BigEndian(2, address, 4)
       .BigEndian(6, length, 4)
@@ -149,20 +151,20 @@ std::int32_t VendorReadE5Byte5(ScsiTransport& transport, std::uint8_t adapter, s
 
 std::int32_t VendorWriteF0(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                            std::uint32_t address, std::uint32_t length, std::uint8_t* buffer) {
-  return Address32Length16(opcode::kVendorWriteF0, address, length)
+  return Address32Length16(formats::opcode::kVendorWriteF0, address, length)
       .Send(transport, adapter, target, buffer, length);
 }
 
 std::int32_t VendorReadF1(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                           std::uint32_t address, std::uint32_t length, std::uint8_t* buffer) {
-  return Address32Length16(opcode::kVendorReadF1, address, length)
+  return Address32Length16(formats::opcode::kVendorReadF1, address, length)
       .Send(transport, adapter, target, buffer, length);
 }
 
 std::int32_t VendorF7(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                       std::uint8_t flag, std::uint8_t byte2, std::uint8_t byte3,
                       std::uint32_t firstWord, std::uint32_t secondWord) {
-  return FlagBytesWord(opcode::kVendorF7, flag, byte2, byte3, firstWord)
+  return FlagBytesWord(formats::opcode::kVendorF7, flag, byte2, byte3, firstWord)
       .BigEndian(6, secondWord, 2)
       .Send(transport, adapter, target);
 }
@@ -170,36 +172,37 @@ std::int32_t VendorF7(ScsiTransport& transport, std::uint8_t adapter, std::uint8
 std::int32_t VendorReadF8(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                           std::uint8_t flag, std::uint8_t byte2, std::uint8_t byte3,
                           std::uint32_t word, std::uint8_t* buffer) {
-  return FlagBytesWord(opcode::kVendorReadF8, flag, byte2, byte3, word)
+  return FlagBytesWord(formats::opcode::kVendorReadF8, flag, byte2, byte3, word)
       .Send(transport, adapter, target, buffer, kVendorReadF8Length);
 }
 
 std::int32_t VendorF9(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                       std::uint8_t flag) {
-  return Cdb(opcode::kVendorF9).Flag(1, flag, 0).Send(transport, adapter, target);
+  return Cdb(formats::opcode::kVendorF9).Flag(1, flag, 0).Send(transport, adapter, target);
 }
 
 std::int32_t VendorFa(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                       std::uint8_t value) {
-  return Cdb(opcode::kVendorFa).Bits(2, value, 7).Send(transport, adapter, target);
+  return Cdb(formats::opcode::kVendorFa).Bits(2, value, 7).Send(transport, adapter, target);
 }
 
 std::int32_t VendorReadFb(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                           std::uint8_t* buffer) {
-  return Cdb(opcode::kVendorReadFb).Send(transport, adapter, target, buffer, kVendorReadFbLength);
+  return Cdb(formats::opcode::kVendorReadFb)
+      .Send(transport, adapter, target, buffer, kVendorReadFbLength);
 }
 
 std::int32_t VendorReadFc(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                           std::uint8_t flag, std::uint32_t address, std::uint32_t length,
                           std::uint8_t* buffer) {
-  return Address32Length16(opcode::kVendorReadFc, address, length)
+  return Address32Length16(formats::opcode::kVendorReadFc, address, length)
       .Flag(1, flag, 0)
       .Send(transport, adapter, target, buffer, length);
 }
 
 std::int32_t VendorFd(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
                       std::uint32_t address, std::uint8_t byte9) {
-  return Cdb(opcode::kVendorFd)
+  return Cdb(formats::opcode::kVendorFd)
       .BigEndian(2, address, 4)
       .Byte(9, byte9)
       .Send(transport, adapter, target);

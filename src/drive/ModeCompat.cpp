@@ -4,8 +4,8 @@
 #include <array>
 #include <cstring>
 
-#include "drive/CommandOpcodes.h"
 #include "drive/Identification.h"
+#include "formats/ScsiOpcodes.h"
 
 namespace korvel::drive {
 namespace {
@@ -58,7 +58,7 @@ std::int32_t ModeSense10Converted(ScsiTransport& transport, std::uint8_t adapter
   // Zeroed so that a short or failed answer converts to zeros, never to stale stack bytes.
   std::array<std::uint8_t, kModeWorkAreaSize> work{};
   const std::uint32_t asked = std::min<std::uint32_t>(allocationLength, kModeWorkAreaSize);
-  const std::int32_t status = Cdb(opcode::kModeSense10)
+  const std::int32_t status = Cdb(formats::opcode::kModeSense10)
                                   .Byte(2, pageCode)
                                   .BigEndian(7, asked, 2)
                                   .Send(transport, adapter, target, work.data(), asked);
@@ -86,7 +86,7 @@ std::int32_t ModeSelect10Converted(ScsiTransport& transport, std::uint8_t adapte
   std::array<std::uint8_t, kModeWorkAreaSize> list{};
   list[header10::kModeDataLengthLow] = static_cast<std::uint8_t>(pageBytes);
   std::memcpy(list.data() + header10::kSize, buffer + pageStart, pageBytes);
-  return Cdb(opcode::kModeSelect10)
+  return Cdb(formats::opcode::kModeSelect10)
       .BigEndian(7, static_cast<std::uint32_t>(listLength), 2)
       .Send(transport, adapter, target, list.data(), listLength);
 }
@@ -99,7 +99,7 @@ std::int32_t ModeSenseCompat(ScsiTransport& transport, std::uint8_t adapter, std
   if (DriveTypeOf(transport, adapter, target) == kTenByteModeDriveType) {
     return ModeSense10Converted(transport, adapter, target, pageCode, allocationLength, buffer);
   }
-  return Cdb(opcode::kModeSense6)
+  return Cdb(formats::opcode::kModeSense6)
       .Byte(2, pageCode)
       .Byte(4, allocationLength)
       .Send(transport, adapter, target, buffer, allocationLength);
@@ -111,7 +111,7 @@ std::int32_t ModeSelectCompat(ScsiTransport& transport, std::uint8_t adapter, st
     if (parameterListLength == kListWithoutPage) return kStatusModeSelectNothingToSend;
     return ModeSelect10Converted(transport, adapter, target, parameterListLength, buffer);
   }
-  return Cdb(opcode::kModeSelect6)
+  return Cdb(formats::opcode::kModeSelect6)
       .Byte(4, parameterListLength)
       .Send(transport, adapter, target, buffer, parameterListLength);
 }

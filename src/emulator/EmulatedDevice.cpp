@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "emulator/InquiryData.h"
-#include "emulator/Opcodes.h"
+#include "formats/ScsiOpcodes.h"
 
 namespace korvel::emulator {
 
@@ -17,7 +17,7 @@ CommandResult EmulatedDevice::Execute(std::span<const std::uint8_t> cdb, Directi
   CommandResult result;
   if (cdb.empty()) {
     result = CheckCondition(sense::kInvalidOpcode);
-  } else if (cdb.size() < opcode::CdbLengthOf(cdb[0])) {
+  } else if (cdb.size() < formats::CdbLengthOf(cdb[0])) {
     result = CheckCondition(sense::kInvalidFieldInCdb);
   } else {
     const Command command{cdb, direction, data};

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "emulator/Opcodes.h"
+#include "formats/ScsiOpcodes.h"
 #include "platform/BigEndian.h"
 
 namespace korvel::emulator {
@@ -17,7 +17,7 @@ constexpr std::uint8_t kReadCdUserData = 0x10;
 constexpr std::uint8_t kReadCdWholeSector = 0xF8;
 
 bool AnsweredWhileRestarting(std::uint8_t code) {
-  return code == opcode::kInquiry || code == opcode::kRequestSense;
+  return code == formats::opcode::kInquiry || code == formats::opcode::kRequestSense;
 }
 
 }  // namespace
@@ -43,33 +43,33 @@ CommandResult KorvelDrive::Dispatch(const Command& command) {
     if (restart_.TakeUnitAttention(now)) return CheckCondition(sense::kPowerOnReset);
   }
   switch (code) {
-    case opcode::kInquiry:
+    case formats::opcode::kInquiry:
       return Inquiry(command);
-    case opcode::kRequestSense:
+    case formats::opcode::kRequestSense:
       return RequestSense(command);
-    case opcode::kTestUnitReady:
+    case formats::opcode::kTestUnitReady:
       return TestUnitReady();
-    case opcode::kRezeroUnit:
+    case formats::opcode::kRezeroUnit:
       return Good();
-    case opcode::kWriteBuffer:
+    case formats::opcode::kWriteBuffer:
       return WriteBuffer(command);
-    case opcode::kReadDriveMemory:
+    case formats::opcode::kReadDriveMemory:
       return ReadDriveMemory(command);
-    case opcode::kModeSense6:
+    case formats::opcode::kModeSense6:
       return ModeSense(command, false);
-    case opcode::kModeSense10:
+    case formats::opcode::kModeSense10:
       return ModeSense(command, true);
-    case opcode::kModeSelect6:
+    case formats::opcode::kModeSelect6:
       return ModeSelect(command, false);
-    case opcode::kModeSelect10:
+    case formats::opcode::kModeSelect10:
       return ModeSelect(command, true);
-    case opcode::kRead6:
+    case formats::opcode::kRead6:
       return Read6(command);
-    case opcode::kReadCd:
+    case formats::opcode::kReadCd:
       return ReadCd(command);
-    case opcode::kReadCapacity:
+    case formats::opcode::kReadCapacity:
       return ReadCapacity(command);
-    case opcode::kSetCdSpeed:
+    case formats::opcode::kSetCdSpeed:
       return SetCdSpeed(command);
     default:
       return CheckCondition(sense::kInvalidOpcode);

@@ -1,16 +1,16 @@
 #include "emulator/OtherMakerDevice.h"
 
-#include "emulator/Opcodes.h"
+#include "formats/ScsiOpcodes.h"
 
 namespace korvel::emulator {
 
 CommandResult OtherMakerDevice::Dispatch(const Command& command) {
   switch (command.opcode()) {
-    case opcode::kInquiry:
+    case formats::opcode::kInquiry:
       return Inquiry(command);
-    case opcode::kRequestSense:
+    case formats::opcode::kRequestSense:
       return RequestSense(command);
-    case opcode::kTestUnitReady:
+    case formats::opcode::kTestUnitReady:
       return Good();
     default:
       return CheckCondition(sense::kInvalidOpcode);

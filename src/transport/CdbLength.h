@@ -4,14 +4,11 @@
 #include <array>
 #include <cstdint>
 
+#include "formats/ScsiOpcodes.h"
+
 namespace korvel::transport {
 
-// 6 bytes for opcodes 0x00..0x1F, 10 for 0x20..0x5F, 12 for everything above (no 16-byte CDBs).
-constexpr std::uint8_t CdbLengthOf(std::uint8_t opcode) {
-  if (opcode <= 0x1F) return 6;
-  if (opcode <= 0x5F) return 10;
-  return 12;
-}
+using formats::CdbLengthOf;
 
 // 1 for the opcodes that send data from the host to the device, 0 for all others.
 extern const std::array<std::int32_t, 256> DataOutTable;

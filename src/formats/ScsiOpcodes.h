@@ -1,10 +1,21 @@
-// Operation codes of every command the system sends to a drive: the SCSI and MMC commands by
-// their standard names, and the vendor commands of the maker's drives.
+// Operation codes of the commands the system sends and the emulated drives answer: the SCSI and
+// MMC commands by their standard names, the vendor commands by the maker's names. The CDB length
+// follows from the opcode's group.
 #pragma once
 
 #include <cstdint>
 
-namespace korvel::drive::opcode {
+namespace korvel::formats {
+
+// 6 bytes for opcodes 0x00..0x1F, 10 for 0x20..0x5F, 12 for everything above: no CDB of 16 bytes
+// is ever sent, the groups 0x60..0x9F go out with 12 bytes too.
+constexpr std::uint8_t CdbLengthOf(std::uint8_t opcode) {
+  if (opcode <= 0x1F) return 6;
+  if (opcode <= 0x5F) return 10;
+  return 12;
+}
+
+namespace opcode {
 
 inline constexpr std::uint8_t kTestUnitReady = 0x00;
 inline constexpr std::uint8_t kRezeroUnit = 0x01;
@@ -12,6 +23,7 @@ inline constexpr std::uint8_t kRequestSense = 0x03;
 inline constexpr std::uint8_t kRead6 = 0x08;
 inline constexpr std::uint8_t kWrite6 = 0x0A;
 inline constexpr std::uint8_t kSeek6 = 0x0B;
+inline constexpr std::uint8_t kInquiry = 0x12;
 inline constexpr std::uint8_t kModeSelect6 = 0x15;
 inline constexpr std::uint8_t kReserve6 = 0x16;
 inline constexpr std::uint8_t kRelease6 = 0x17;
@@ -77,4 +89,5 @@ inline constexpr std::uint8_t kVendorReadFb = 0xFB;
 inline constexpr std::uint8_t kVendorReadFc = 0xFC;
 inline constexpr std::uint8_t kVendorFd = 0xFD;
 
-}  // namespace korvel::drive::opcode
+}  // namespace opcode
+}  // namespace korvel::formats
