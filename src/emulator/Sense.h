@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "emulator/ScsiTarget.h"
+#include "formats/SenseLayout.h"
 
 namespace korvel::emulator {
 
@@ -16,14 +17,7 @@ struct SenseCode {
   friend bool operator==(const SenseCode&, const SenseCode&) = default;
 };
 
-namespace sense_layout {
-inline constexpr std::size_t kResponseCode = 0;
-inline constexpr std::size_t kSenseKey = 2;
-inline constexpr std::size_t kAdditionalLength = 7;
-inline constexpr std::size_t kAsc = 12;
-inline constexpr std::size_t kAscq = 13;
-inline constexpr std::uint8_t kCurrentFixed = 0x70;
-}  // namespace sense_layout
+namespace sense_layout = formats::sense_layout;
 
 constexpr SenseData MakeSenseData(SenseCode code) {
   SenseData data{};

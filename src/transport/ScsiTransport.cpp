@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <span>
 
+#include "formats/SenseLayout.h"
 #include "platform/AspiRecords.h"
 #include "transport/AspiBackend.h"
 #include "transport/CdbLength.h"
@@ -67,7 +68,8 @@ std::int32_t ScsiTransport::LastSense(std::uint8_t adapter, std::uint8_t target)
   std::optional<int> slot = SlotOf(adapter, target);
   if (!slot) return 0;
   const SenseSlot& sense = state_.SenseTable[*slot];
-  return sense[2] * 65536 + sense[12] * 256 + sense[13];
+  using namespace formats::sense_layout;
+  return sense[kSenseKey] * 65536 + sense[kAsc] * 256 + sense[kAscq];
 }
 
 }  // namespace korvel::transport

@@ -7,18 +7,13 @@
 #include "drive/Commands.h"
 #include "drive/DriveScan.h"
 #include "drive/Identification.h"
+#include "formats/SenseLayout.h"
 #include "upgrade/FirmwareVersion.h"
 #include "upgrade/TickWait.h"
 #include "upgrade/UpgradeFileCheck.h"
 
 namespace korvel::upgrade {
 namespace {
-
-// Sense data in the fixed format: the bytes the failure report shows.
-inline constexpr int kSenseResponseCodeByte = 0;
-inline constexpr int kSenseKeyByte = 2;
-inline constexpr int kSenseAscByte = 12;
-inline constexpr int kSenseAscqByte = 13;
 
 // The combo text of the model whose INQUIRY product names no model.
 inline constexpr char kRevisionInMemoryItemText[] = "CD-R   ";
@@ -136,8 +131,8 @@ std::string UpgradeDialogModel::FailureText(const TransferOutcome& outcome) {
   if (drive::RequestSense(transport_, address.adapter, address.target, buffer.data()) != 1) {
     return kSenseUnavailableText;
   }
-  const SenseReport sense{buffer[kSenseResponseCodeByte], buffer[kSenseKeyByte],
-                          buffer[kSenseAscByte], buffer[kSenseAscqByte]};
+  using namespace formats::sense_layout;
+  const SenseReport sense{buffer[kResponseCode], buffer[kSenseKey], buffer[kAsc], buffer[kAscq]};
   lastUpgrade_.sense = sense;
   return outcome.kind == TransferOutcome::Kind::FileReadError ? TransferReadErrorText(sense)
                                                               : UpgradeFailedText(sense);
