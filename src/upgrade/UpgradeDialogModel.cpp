@@ -15,9 +15,6 @@
 namespace korvel::upgrade {
 namespace {
 
-// The combo text of the model whose INQUIRY product names no model.
-inline constexpr char kRevisionInMemoryItemText[] = "CD-R   ";
-
 bool TakesUpgradeFile(drive::DriveType type) {
   return type >= 11 && type <= 19;
 }
@@ -27,6 +24,12 @@ std::string Decimal(int value) {
 }
 
 }  // namespace
+
+std::string DriveItemText(const drive::FoundDrive& found) {
+  // The model whose INQUIRY product names no model is listed by its kind alone.
+  if (found.type == kDriveTypeRevisionInMemory) return "CD-R   ";
+  return found.info.product;
+}
 
 UpgradeDialogModel::UpgradeDialogModel(transport::ScsiTransport& transport, UpgradeSession& session,
                                        UpgradeWindow& window, TransportControl transportControl)
@@ -62,8 +65,7 @@ void UpgradeDialogModel::ScanAdapters(int adapterCount) {
     // item i of the box is always entry i of the list.
     if (session_.DriveCount >= kMaxListedDrives) break;
     session_.DriveList[session_.DriveCount++] = found.address;
-    window_.AddDriveItem(found.type == kDriveTypeRevisionInMemory ? kRevisionInMemoryItemText
-                                                                  : found.info.product);
+    window_.AddDriveItem(DriveItemText(found));
   }
 }
 

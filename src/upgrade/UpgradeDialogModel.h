@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "drive/DriveScan.h"
 #include "formats/UpgradeFileFormat.h"
 #include "transport/ScsiTransport.h"
 #include "upgrade/FirmwareTransfer.h"
@@ -31,6 +32,10 @@ struct UpgradeReport {
   // The sense bytes of the failure report; empty on success or when the drive gave none.
   std::optional<SenseReport> sense;
 };
+
+// The text of a found drive in the drive box: its product identification as the drive returned
+// it (all 16 characters), or "CD-R   " for the model that keeps its version in drive memory.
+std::string DriveItemText(const drive::FoundDrive& found);
 
 class UpgradeDialogModel {
  public:

@@ -262,3 +262,29 @@ TEST_F(LoadFileTest, WithNoDriveFoundTheLoadAsksAddressZeroZero) {
 
 }  // namespace
 }  // namespace korvel::upgrade
+
+namespace korvel::upgrade {
+namespace {
+
+// The product table gives no drive type 11, so no scan of an emulated drive reaches this rule.
+TEST(DriveItemTextTest, TheMemoryModelIsListedAsCdRAndEveryOtherByItsProduct) {
+  struct Case {
+    drive::DriveType type;
+    const char* product;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {11, "CD-ROM          ", "CD-R   "},          {16, "CD-R   RZ5140   ", "CD-R   RZ5140   "},
+      {17, "CD-ROM          ", "CD-ROM          "}, {-1, "cd-r   rz5140   ", "cd-r   rz5140   "},
+      {10, "CD-R            ", "CD-R            "},
+  };
+  for (const Case& c : cases) {
+    drive::FoundDrive found{};
+    found.type = c.type;
+    std::snprintf(found.info.product, sizeof found.info.product, "%s", c.product);
+    EXPECT_EQ(DriveItemText(found), c.expected) << "type " << c.type;
+  }
+}
+
+}  // namespace
+}  // namespace korvel::upgrade
