@@ -49,7 +49,14 @@ build() {
   local preset="$1"
   install_missing
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j "$(nproc)"
+  # The compiler's lines go to a log; they are shown only when the build fails.
+  local log="$here/build/$preset-build.log"
+  echo "Building ($preset) ..."
+  if ! cmake --build --preset "$preset" -j "$(nproc)" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "error: the build failed; the whole log is $log" >&2
+    exit 1
+  fi
 }
 
 run_tests() {
