@@ -103,6 +103,7 @@ int UpgradeCommand::Run(CliContext& context) {
                                    : UpgradeCommandWindow::Progress::Lines);
   }
   model.SetRehearsal(dryRun_);
+  window.DescribeChunksAsRead(dryRun_);
   model.OnUpgrade();
   window.FinishProgress();
 

@@ -32,7 +32,7 @@ void UpgradeCommandWindow::ShowTransferProgress(int chunksSent, int chunkCount) 
   } else if (progress_ == Progress::Lines) {
     // A line per 64 KiB keeps a log readable.
     if (chunksSent % 8 == 0 || chunksSent == chunkCount) {
-      out << "sent " << chunksSent << " of " << chunkCount << " chunks\n";
+      out << chunkVerb_ << ' ' << chunksSent << " of " << chunkCount << " chunks\n";
     }
   }
 }

@@ -38,6 +38,8 @@ class UpgradeCommandWindow : public upgrade::UpgradeWindow {
   const std::string& driveItem(int index) const { return driveItems_.at(index); }
   // From now on, each new status text is printed on its own line.
   void EchoStatus(bool echo) { echoStatus_ = echo; }
+  // A dry run reads the chunks without sending them, and the progress lines say so.
+  void DescribeChunksAsRead(bool read) { chunkVerb_ = read ? "read" : "sent"; }
   void ShowProgressAs(Progress progress) { progress_ = progress; }
   // Ends a progress bar left on its line.
   void FinishProgress();
@@ -48,6 +50,7 @@ class UpgradeCommandWindow : public upgrade::UpgradeWindow {
   std::map<int, bool> enabled_;
   std::vector<std::string> driveItems_;
   bool echoStatus_ = false;
+  const char* chunkVerb_ = "sent";
   std::string lastStatus_;
   Progress progress_ = Progress::None;
   bool barOpen_ = false;
