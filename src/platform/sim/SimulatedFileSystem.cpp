@@ -86,13 +86,15 @@ HANDLE SimulatedFileSystem::CreateFileA(const char* path, DWORD access, DWORD sh
   return handle;
 }
 
+std::optional<int> SimulatedFileSystem::DescriptorOf(HANDLE file) {
+  std::lock_guard lock(mutex_);
+  auto it = files_.find(file);
+  if (it == files_.end()) return std::nullopt;
+  return it->second.descriptor;
+}
+
 DWORD SimulatedFileSystem::SetFilePointer(HANDLE file, LONG distance, DWORD method) {
-  std::optional<int> descriptor;
-  {
-    std::lock_guard lock(mutex_);
-    auto it = files_.find(file);
-    if (it != files_.end()) descriptor = it->second.descriptor;
-  }
+  const std::optional<int> descriptor = DescriptorOf(file);
   if (!descriptor) {
     lastError_.Set(ERROR_INVALID_HANDLE);
     return INVALID_SET_FILE_POINTER;
@@ -123,12 +125,7 @@ DWORD SimulatedFileSystem::SetFilePointer(HANDLE file, LONG distance, DWORD meth
 }
 
 BOOL SimulatedFileSystem::ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* bytesRead) {
-  std::optional<int> descriptor;
-  {
-    std::lock_guard lock(mutex_);
-    auto it = files_.find(file);
-    if (it != files_.end()) descriptor = it->second.descriptor;
-  }
+  const std::optional<int> descriptor = DescriptorOf(file);
   if (!descriptor) {
     lastError_.Set(ERROR_INVALID_HANDLE);
     return FALSE;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,8 @@ class SimulatedFileSystem : public FileSystem {
     DWORD shareMode;
   };
   bool SharingAllows(const std::string& identity, DWORD shareMode) const;
+  // The descriptor behind a handle this file system opened.
+  std::optional<int> DescriptorOf(HANDLE file);
 
   std::vector<std::string> held_;
   HandleSource& handles_;
