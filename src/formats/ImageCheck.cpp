@@ -6,12 +6,6 @@
 
 namespace korvel::formats {
 
-std::uint16_t ByteSum(std::span<const std::uint8_t> bytes) {
-  std::uint32_t sum = 0;
-  for (std::uint8_t byte : bytes) sum += byte;
-  return static_cast<std::uint16_t>(sum);
-}
-
 ImageVerdict CheckImage(std::span<const std::uint8_t> image, const UpgradeFileFormat& format) {
   ImageVerdict verdict;
   const std::size_t signatureEnd = format.signatureOffset + kSignatureLength;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 
+#include "formats/ByteSum.h"
 #include "formats/UpgradeFileFormat.h"
 
 namespace korvel::formats {
@@ -18,9 +19,6 @@ struct ImageVerdict {
   std::uint16_t computed = 0;
   std::uint16_t stored = 0;
 };
-
-// Sum of the bytes as unsigned 8-bit values, modulo 65536.
-std::uint16_t ByteSum(std::span<const std::uint8_t> bytes);
 
 // Order of the checks: the signature first (an image too short to hold it has a bad
 // signature), then the length (TooShort when the signature is there but the image ends
