@@ -21,10 +21,22 @@ FileCheckResult Verdict(Outcome outcome) {
   return result;
 }
 
-// Maps a read that did not fill its buffer onto the verdict: the end of the file means the
-// image is not all there, anything else is a read error.
-Outcome IncompleteRead(UpgradeFileReader::ReadResult read, Outcome whenShort) {
-  return read == UpgradeFileReader::ReadResult::Error ? Outcome::ReadError : whenShort;
+// Copies the bytes of `piece`, which starts at `pieceOffset` in the file, that fall inside the
+// field starting at `fieldOffset` into the same places of `field`.
+void TakeField(std::span<const std::uint8_t> piece, std::uint32_t pieceOffset,
+               std::uint32_t fieldOffset, std::span<std::uint8_t> field) {
+  const std::uint64_t pieceEnd = std::uint64_t{pieceOffset} + piece.size();
+  const std::uint64_t fieldEnd = std::uint64_t{fieldOffset} + field.size();
+  const std::uint64_t from = std::max<std::uint64_t>(pieceOffset, fieldOffset);
+  const std::uint64_t to = std::min(pieceEnd, fieldEnd);
+  for (std::uint64_t at = from; at < to; ++at) field[at - fieldOffset] = piece[at - pieceOffset];
+}
+
+bool SignatureMatches(std::span<const std::uint8_t> bytes,
+                      const formats::UpgradeFileFormat& format) {
+  return std::equal(
+      bytes.begin(), bytes.end(), format.signature.begin(),
+      [](std::uint8_t byte, char expected) { return byte == static_cast<std::uint8_t>(expected); });
 }
 
 }  // namespace
@@ -35,41 +47,38 @@ FileCheckResult CheckUpgradeFileAt(platform::FileSystem& files, const std::strin
   UpgradeFileReader file(files, path);
   if (!file.IsOpen()) return Verdict(Outcome::CannotOpen);
 
-  std::uint32_t delivered = 0;
+  // The signature and the stored checksum both lie in the image's last piece, so one pass
+  // front to back, in as many reads as the image needs, gives everything the check looks at:
+  // the file costs no more system calls than reading it does. The verdicts keep their order
+  // (signature, length, checksum); only a read error, wherever it happens, is named first.
   std::array<std::uint8_t, formats::kSignatureLength> signature{};
-  if (!file.Seek(format.signatureOffset)) return Verdict(Outcome::BadSignature);
-  const auto signatureRead = file.ReadExactly(signature, delivered);
-  if (signatureRead != UpgradeFileReader::ReadResult::Full) {
-    return Verdict(IncompleteRead(signatureRead, Outcome::BadSignature));
+  std::array<std::uint8_t, formats::kChecksumLength> storedBytes{};
+  const std::uint32_t summedEnd = format.checksumOffset();
+  std::uint32_t sum = 0;
+  std::uint32_t offset = 0;
+  while (offset < format.imageSize) {
+    const std::uint32_t wanted = std::min<std::uint32_t>(format.imageSize - offset,
+                                                         static_cast<std::uint32_t>(buffer.size()));
+    std::uint32_t delivered = 0;
+    const auto read = file.ReadExactly(std::span<std::uint8_t>(buffer.data(), wanted), delivered);
+    if (read == UpgradeFileReader::ReadResult::Error) return Verdict(Outcome::ReadError);
+    // Only the bytes this read delivered count: a sum over bytes left from an earlier read
+    // would pass or fail by chance.
+    const std::span<const std::uint8_t> piece(buffer.data(), delivered);
+    TakeField(piece, offset, format.signatureOffset, signature);
+    TakeField(piece, offset, summedEnd, storedBytes);
+    if (offset < summedEnd) {
+      sum += formats::ByteSum(piece.first(std::min(delivered, summedEnd - offset)));
+    }
+    offset += delivered;
+    if (read == UpgradeFileReader::ReadResult::Short) break;
   }
-  if (!std::equal(signature.begin(), signature.end(), format.signature.begin(),
-                  [](std::uint8_t byte, char expected) {
-                    return byte == static_cast<std::uint8_t>(expected);
-                  })) {
+
+  if (offset < format.signatureOffset + formats::kSignatureLength ||
+      !SignatureMatches(signature, format)) {
     return Verdict(Outcome::BadSignature);
   }
-
-  if (!file.Seek(0)) return Verdict(Outcome::ReadError);
-  std::uint32_t sum = 0;
-  for (std::uint32_t remaining = format.checksumOffset(); remaining > 0;) {
-    const std::uint32_t piece =
-        std::min<std::uint32_t>(remaining, static_cast<std::uint32_t>(buffer.size()));
-    const std::span<std::uint8_t> bytes(buffer.data(), piece);
-    // Every piece must be whole: a sum over bytes left from an earlier read would pass or fail
-    // by chance.
-    const auto read = file.ReadExactly(bytes, delivered);
-    if (read != UpgradeFileReader::ReadResult::Full) {
-      return Verdict(IncompleteRead(read, Outcome::TooShort));
-    }
-    sum += formats::ByteSum(bytes);
-    remaining -= piece;
-  }
-
-  std::array<std::uint8_t, formats::kChecksumLength> storedBytes{};
-  const auto checksumRead = file.ReadExactly(storedBytes, delivered);
-  if (checksumRead != UpgradeFileReader::ReadResult::Full) {
-    return Verdict(IncompleteRead(checksumRead, Outcome::TooShort));
-  }
+  if (offset < format.imageSize) return Verdict(Outcome::TooShort);
 
   FileCheckResult result;
   result.computed = static_cast<std::uint16_t>(sum & 0xFFFF);

@@ -1,6 +1,7 @@
 // The check of an upgrade file against one format: the signature text at its place, then the
 // 16-bit byte sum of the image against the big-endian checksum in its last two bytes. The file
-// is read once, front to back, through the TransferBuffer; nothing past the image is read.
+// is read once, front to back, in pieces of the TransferBuffer's size; nothing past the image
+// is read.
 #pragma once
 
 #include <cstdint>

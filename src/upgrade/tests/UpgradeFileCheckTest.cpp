@@ -138,15 +138,11 @@ TEST(UpgradeFileCheckReadsTest, OpensWithoutSharingAndReadsNothingPastTheImage) 
     EXPECT_EQ(files.opens[0].creation, platform::OPEN_EXISTING);
     EXPECT_EQ(files.opens[0].attributes, platform::FILE_ATTRIBUTE_NORMAL);
 
-    // 19 bytes at the signature, then front to back in 32 KiB pieces, the last of 32766 bytes,
-    // then the 2 checksum bytes.
-    std::vector<testing::MemoryFileSystem::ReadCall> expected{{format->signatureOffset, 19}};
-    std::uint64_t offset = 0;
-    const std::uint32_t fullPieces = (format->imageSize - 2) / 32768;
-    for (std::uint32_t i = 0; i < fullPieces; ++i, offset += 32768)
+    // Front to back in 32 KiB pieces and nothing else: the signature and the checksum are
+    // taken from the last piece, so the check reads no more often than a plain read would.
+    std::vector<testing::MemoryFileSystem::ReadCall> expected;
+    for (std::uint32_t offset = 0; offset < format->imageSize; offset += 32768)
       expected.push_back({offset, 32768});
-    expected.push_back({offset, 32766});
-    expected.push_back({format->imageSize - 2u, 2});
     ASSERT_EQ(files.reads.size(), expected.size()) << format->name;
     for (std::size_t i = 0; i < expected.size(); ++i) {
       EXPECT_EQ(files.reads[i].offset, expected[i].offset) << format->name << " read " << i;
