@@ -6,8 +6,7 @@
 
 namespace korvel::emulator {
 
-FirmwareStore::FirmwareStore(const formats::UpgradeFileFormat* format)
-    : format_(format), buffer_(kDownloadBufferSize, formats::kPadByte) {}
+FirmwareStore::FirmwareStore(const formats::UpgradeFileFormat* format) : format_(format) {}
 
 std::optional<SenseCode> FirmwareStore::CheckRequest(std::uint8_t mode, std::uint8_t bufferId,
                                                      std::uint32_t offset,
@@ -17,7 +16,7 @@ std::optional<SenseCode> FirmwareStore::CheckRequest(std::uint8_t mode, std::uin
   }
   if (mode == kModeDownloadMicrocodeAndSave && format_ == nullptr) return sense::kInvalidFieldInCdb;
   if (bufferId != 0) return sense::kInvalidFieldInCdb;
-  if (static_cast<std::uint64_t>(offset) + length > buffer_.size()) {
+  if (static_cast<std::uint64_t>(offset) + length > kDownloadBufferSize) {
     return sense::kInvalidFieldInCdb;
   }
   return std::nullopt;
@@ -25,6 +24,9 @@ std::optional<SenseCode> FirmwareStore::CheckRequest(std::uint8_t mode, std::uin
 
 FirmwareStore::Outcome FirmwareStore::Download(std::uint8_t mode, std::uint32_t offset,
                                                std::span<const std::uint8_t> bytes) {
+  // Most emulated drives never see a download: the buffer is made, erased, on the first one,
+  // so that a bus full of drives costs no 512 KiB each.
+  if (buffer_.empty()) buffer_.assign(kDownloadBufferSize, formats::kPadByte);
   std::copy(bytes.begin(), bytes.end(), buffer_.begin() + offset);
   if (mode != kModeDownloadMicrocodeAndSave) return {};
   const auto image = std::span<const std::uint8_t>(buffer_).first(format_->imageSize);
@@ -32,8 +34,9 @@ FirmwareStore::Outcome FirmwareStore::Download(std::uint8_t mode, std::uint32_t 
     return {sense::kInvalidFieldInParameterList, std::nullopt};
   }
   Outcome outcome{std::nullopt, formats::RevisionOf(image, *format_)};
-  // The restart clears the drive's RAM: the next download starts from an erased buffer.
-  std::fill(buffer_.begin(), buffer_.end(), formats::kPadByte);
+  // The restart clears the drive's RAM: the next download starts from an erased buffer, made
+  // again when it begins.
+  buffer_ = {};
   return outcome;
 }
 

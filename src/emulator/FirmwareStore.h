@@ -36,6 +36,7 @@ class FirmwareStore {
   // checks and saves the image.
   Outcome Download(std::uint8_t mode, std::uint32_t offset, std::span<const std::uint8_t> bytes);
 
+  // Empty until the first download, and again after a save: the drive's RAM holds nothing then.
   std::span<const std::uint8_t> downloadBuffer() const { return buffer_; }
 
  private:
