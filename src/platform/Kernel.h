@@ -1,5 +1,5 @@
 // The kernel services the system calls: version query, run-time library loading, events and
-// waits, the millisecond tick counter, the debugger output and the last error code.
+// waits, sleeping, the millisecond tick counter, the debugger output and the last error code.
 #pragma once
 
 #include <functional>
@@ -44,6 +44,8 @@ class Kernel {
 
   // Milliseconds since the system started, wrapping at 2^32.
   virtual DWORD GetTickCount() = 0;
+  // Gives the processor away for at least `milliseconds` (0: to any other thread that is ready).
+  virtual void Sleep(DWORD milliseconds) = 0;
   // Milliseconds since the program started, for logs; reading it does not move any clock.
   virtual std::uint64_t MillisecondsSinceStart() = 0;
 

@@ -68,7 +68,7 @@ TransferOutcome TransferFirmware(const TransferRequest& request) {
     }
     if (last) {
       // The drive is saving whether or not it reported success; give it its time.
-      if (request.sendWriteBuffer) BusyWait(request.kernel, kSaveWaitMs);
+      if (request.sendWriteBuffer) WaitOnTickCount(request.kernel, kSaveWaitMs);
       if (status != 1) {
         outcome.kind = TransferOutcome::Kind::SaveRefused;
         return outcome;

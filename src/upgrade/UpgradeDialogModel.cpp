@@ -171,7 +171,7 @@ void UpgradeDialogModel::OnUpgrade() {
   } else {
     statusText_ = FailureText(outcome);
   }
-  if (!rehearsal_) BusyWait(platform.kernel, kRestartWaitMs);
+  if (!rehearsal_) WaitOnTickCount(platform.kernel, kRestartWaitMs);
   window_.EnableControl(kUpgradeButton, true);
   window_.EnableControl(kLoadFileButton, true);
 

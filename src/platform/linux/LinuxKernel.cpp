@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 namespace korvel::platform::linux_host {
 
@@ -117,6 +118,14 @@ DWORD LinuxKernel::GetTickCount() {
   const std::uint64_t ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
                            static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
   return static_cast<DWORD>(ms);  // wraps at 2^32 as the tick counter does
+}
+
+void LinuxKernel::Sleep(DWORD milliseconds) {
+  if (milliseconds == 0) {
+    std::this_thread::yield();
+    return;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 std::uint64_t LinuxKernel::MillisecondsSinceStart() {

@@ -28,6 +28,7 @@ class LinuxKernel : public Kernel {
   DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) override;
   BOOL CloseHandle(HANDLE handle) override;
   DWORD GetTickCount() override;
+  void Sleep(DWORD milliseconds) override;
   std::uint64_t MillisecondsSinceStart() override;
   void OutputDebugStringA(const char* text) override;
   DWORD GetLastError() override;

@@ -163,6 +163,10 @@ DWORD SimulatedKernel::GetTickCount() {
   return static_cast<DWORD>(scenario_.bootTick + elapsed);
 }
 
+void SimulatedKernel::Sleep(DWORD milliseconds) {
+  clock_.Sleep(milliseconds);
+}
+
 std::uint64_t SimulatedKernel::MillisecondsSinceStart() {
   return clock_.NowMs() - startMs_;
 }

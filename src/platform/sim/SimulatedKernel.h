@@ -37,6 +37,8 @@ class SimulatedKernel : public Kernel {
   BOOL CloseHandle(HANDLE handle) override;
   // With a virtual clock every call lets 1 ms pass, so that busy waits on the tick end.
   DWORD GetTickCount() override;
+  // Lets the time pass on the scenario's clock: a real sleep, or a step of virtual time.
+  void Sleep(DWORD milliseconds) override;
   std::uint64_t MillisecondsSinceStart() override;
   void OutputDebugStringA(const char* text) override;
   DWORD GetLastError() override;

@@ -22,6 +22,7 @@ class NullKernel : public platform::Kernel {
   }
   platform::BOOL CloseHandle(platform::HANDLE) override { return 0; }
   platform::DWORD GetTickCount() override { return 0; }
+  void Sleep(platform::DWORD) override {}
   std::uint64_t MillisecondsSinceStart() override { return 0; }
   void OutputDebugStringA(const char*) override {}
   platform::DWORD GetLastError() override { return 0; }

@@ -63,6 +63,7 @@ class RecordingKernel : public platform::Kernel {
     return inner_.CloseHandle(handle);
   }
   platform::DWORD GetTickCount() override { return inner_.GetTickCount(); }
+  void Sleep(platform::DWORD milliseconds) override { inner_.Sleep(milliseconds); }
   std::uint64_t MillisecondsSinceStart() override { return inner_.MillisecondsSinceStart(); }
   void OutputDebugStringA(const char* text) override { inner_.OutputDebugStringA(text); }
   platform::DWORD GetLastError() override { return inner_.GetLastError(); }

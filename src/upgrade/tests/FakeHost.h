@@ -1,5 +1,6 @@
 // A small stand-in host for the upgrade's tests: a kernel whose tick counter moves one step per
-// reading, files held in memory, and drives that answer from a table and record every command.
+// reading and by the time of each sleep, files held in memory, and drives that answer from a table
+// and record every command.
 #pragma once
 
 #include <cstdint>
@@ -23,12 +24,22 @@ class FakeKernel : public platform::testing::NullKernel {
  public:
   platform::DWORD tick = 100000;
   platform::DWORD step = 1;
+  // Whether a sleep lets its time pass on the counter; false models a sleep that comes back
+  // at once.
+  bool sleepMovesTick = true;
+  int readings = 0;
+  std::vector<platform::DWORD> sleeps;
   std::vector<std::string> debugOutput;
 
   platform::DWORD GetTickCount() override {
+    ++readings;
     const platform::DWORD now = tick;
     tick += step;
     return now;
+  }
+  void Sleep(platform::DWORD milliseconds) override {
+    sleeps.push_back(milliseconds);
+    if (sleepMovesTick) tick += milliseconds;
   }
   std::uint64_t MillisecondsSinceStart() override { return tick; }
   void OutputDebugStringA(const char* text) override { debugOutput.emplace_back(text); }
