@@ -117,25 +117,56 @@ void FileCheckAgainstRead(const std::string& path) {
   PrintFigure("check / read", checkUs / readUs, "x", "<= 1.3", checkUs / readUs <= 1.3);
 }
 
+double ThreadCpuSeconds() {
+  timespec now{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+// The byte sum over 64 MiB takes a few milliseconds, about one time slice: on a machine that
+// other work shares, a wall-clock sample then often includes a whole slice of someone else.
+// The processor time of this thread does not, so the goal is judged on it; the wall-clock
+// median and best are printed beside it.
+struct SumRates {
+  double wallMedian, wallBest, cpuMedian;
+};
+
+SumRates SumRatesOf(formats::ByteSumCode code, const std::vector<std::uint8_t>& bytes,
+                    bool chosen) {
+  std::vector<double> walls, cpus;
+  for (int round = 0; round < 15; ++round) {
+    volatile std::uint16_t sink = 0;
+    const double cpuStart = ThreadCpuSeconds();
+    const auto wallStart = Clock::now();
+    sink = chosen ? formats::ByteSum(bytes) : formats::ByteSumWith(code, bytes);
+    walls.push_back(std::chrono::duration<double>(Clock::now() - wallStart).count());
+    cpus.push_back(ThreadCpuSeconds() - cpuStart);
+    static_cast<void>(sink);
+  }
+  const auto size = static_cast<double>(bytes.size());
+  return {size / Median(walls) / 1e9, size / *std::min_element(walls.begin(), walls.end()) / 1e9,
+          size / Median(cpus) / 1e9};
+}
+
 void ByteSumSpeed() {
   std::vector<std::uint8_t> bytes(64u << 20);
   std::mt19937 random(1);
   for (auto& byte : bytes) byte = static_cast<std::uint8_t>(random());
-  std::printf("The byte sum over 64 MiB\n");
+  std::printf("The byte sum over 64 MiB (GB/s: wall median / wall best / processor-time median)\n");
+  auto print = [](const std::string& name, const SumRates& rates, const char* goal, bool met) {
+    std::printf("  %-30s %7.2f / %7.2f / %7.2f GB/s  %-10s %s\n", name.c_str(), rates.wallMedian,
+                rates.wallBest, rates.cpuMedian, goal, met ? "met" : "NOT MET");
+  };
   for (formats::ByteSumCode code :
        {formats::ByteSumCode::Plain, formats::ByteSumCode::Sse2, formats::ByteSumCode::Avx2}) {
-    if (!formats::ByteSumCodeRuns(code)) continue;
-    volatile std::uint16_t sink = 0;
-    const double seconds = SecondsPerCall(9, 3, [&] { sink = formats::ByteSumWith(code, bytes); });
-    const std::string what = std::string(formats::ByteSumCodeName(code)) + ", GB/s";
-    PrintFigure(what.c_str(), static_cast<double>(bytes.size()) / seconds / 1e9, "GB/s", "", true);
+    if (formats::ByteSumCodeRuns(code)) {
+      print(formats::ByteSumCodeName(code), SumRatesOf(code, bytes, false), "", true);
+    }
   }
-  volatile std::uint16_t sink = 0;
-  const double seconds = SecondsPerCall(9, 3, [&] { sink = formats::ByteSum(bytes); });
-  const double rate = static_cast<double>(bytes.size()) / seconds / 1e9;
-  const std::string what = std::string("ByteSum (chooses ") +
-                           formats::ByteSumCodeName(formats::FastestByteSumCode()) + "), GB/s";
-  PrintFigure(what.c_str(), rate, "GB/s", ">= 10", rate >= 10);
+  const SumRates chosen = SumRatesOf(formats::FastestByteSumCode(), bytes, true);
+  print(std::string("ByteSum (chooses ") + formats::ByteSumCodeName(formats::FastestByteSumCode()) +
+            ")",
+        chosen, ">= 10 (cpu)", chosen.cpuMedian >= 10);
 }
 
 json FullBusScenario() {

@@ -49,7 +49,8 @@ TEST_P(TickWaitTest, SleepsBetweenReadingsInsteadOfSpinning) {
   kernel.sleepMovesTick = test.sleepMovesTick;
   WaitOnTickCount(kernel, test.wait);
   ASSERT_FALSE(kernel.sleeps.empty());
-  EXPECT_EQ(kernel.readings, static_cast<int>(kernel.sleeps.size()) + 1);
+  // The first reading starts the wait, the last one ends it, one sleep after each other one.
+  EXPECT_EQ(kernel.readings, static_cast<int>(kernel.sleeps.size()) + 2);
   EXPECT_EQ(kernel.sleeps.front(), test.wait - test.step);
   for (const platform::DWORD sleep : kernel.sleeps) EXPECT_LE(sleep, test.wait);
   if (test.sleepMovesTick) {
