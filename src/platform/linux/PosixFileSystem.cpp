@@ -44,7 +44,8 @@ HANDLE PosixFileSystem::CreateFileA(const char* path, DWORD access, DWORD shareM
     return INVALID_HANDLE_VALUE;
   }
   const int flags = (access & GENERIC_WRITE) != 0 ? O_RDWR : O_RDONLY;
-  int fd = ::open(path, flags | O_CLOEXEC);
+  // O_NONBLOCK: the open of a FIFO must not wait for a writer; it is refused below.
+  int fd = ::open(path, flags | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     lastError_ = WindowsErrorOf(errno);
     return INVALID_HANDLE_VALUE;

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -94,6 +95,15 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"a folder", "", GENERIC_READ, ERROR_ACCESS_DENIED},
         RefusalCase{"for writing", "upgrade.bin", GENERIC_READ | GENERIC_WRITE,
                     ERROR_ACCESS_DENIED}));
+
+// Opening a FIFO for reading would wait for a writer; it is refused at once instead.
+TEST_F(FileSystemTest, AFifoIsRefusedWithoutWaitingForAWriter) {
+  const std::filesystem::path fifo = dir_ / "pipe.bin";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(Open(fifo), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(files().GetLastError(), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(pc_->files().openFiles(), 0);
+}
 
 TEST_F(FileSystemTest, AFileWithoutReadPermissionIsAccessDenied) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
