@@ -6,6 +6,9 @@
 #   ./korvel.sh sanitize  the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   ./korvel.sh build     only install what is missing, configure and build
 #   ./korvel.sh screenshots  take the README's pictures of the window again (under Xvfb)
+#   ./korvel.sh package   make the Debian package (build/default/package/korvel_*.deb)
+#   ./korvel.sh package-test  make it, install it with apt-get, try the installed programs,
+#                         run lintian on it and remove it again (needs root, as CI has)
 #
 # On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
 # or through sudo when that is available).
@@ -19,7 +22,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
-  fonts-dejavu-core
+  fonts-dejavu-core bash-completion groff-base
 )
 
 install_missing() {
@@ -71,6 +74,25 @@ screenshots() {
   "$here/tools/screenshots.sh" "$here/build/default"
 }
 
+package() {
+  install_missing dpkg-dev file
+  build default
+  rm -rf "$here/build/default/package"
+  echo "Packaging ..."
+  (cd "$here/build/default" && cpack -G DEB >"$here/build/default-package.log" 2>&1) || {
+    tail -n 30 "$here/build/default-package.log"
+    echo "error: cpack failed; the whole log is $here/build/default-package.log" >&2
+    exit 1
+  }
+  ls "$here"/build/default/package/korvel_*.deb
+}
+
+package_test() {
+  install_missing lintian man-db
+  package
+  "$here/packaging/tests/install-test.sh" "$(ls "$here"/build/default/package/korvel_*.deb)"
+}
+
 demo() {
   build default
   "$here/tools/demo.sh" "$here/build/default"
@@ -82,8 +104,10 @@ case "${1:-}" in
   sanitize) run_tests asan ;;
   build) build default ;;
   screenshots) screenshots ;;
+  package) package ;;
+  package-test) package_test ;;
   *)
-    sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

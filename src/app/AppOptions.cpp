@@ -2,6 +2,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include "ProgramVersion.h"
+
 #include <algorithm>
 #include <iostream>
 #include <string_view>
@@ -26,6 +28,8 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments,
   parser.add_flag("--debug-trace", options.debugTrace,
                   "Print the debugger channel (the \"Korveltype\" trace) on standard error; "
                   "KORVEL_DEBUG=1 does the same");
+  parser.set_version_flag("--version", std::string("korvel-upgrade ") + kProgramVersionText,
+                          "Print the program's version and exit");
   // Test hooks: the documentation pictures are taken through the real program.
   parser.add_option("--screenshot-script", options.screenshotDir)->group("");
   parser.add_option("--screenshot-image", options.screenshotImage)->group("");

@@ -4,6 +4,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
+#include "ProgramVersion.h"
 
 namespace korvel::cli {
 
@@ -26,6 +27,8 @@ int RunKorvelfw(int argc, const char* const* argv,
   app.add_flag("--json", options.json, "Machine-readable output");
   app.add_option("--drive", options.drive, "The drive to work on, host adapter:target")
       ->type_name("H:T");
+  app.set_version_flag("--version", std::string("korvelfw ") + kProgramVersionText,
+                       "Print the program's version and exit");
   app.require_subcommand(1);
   // Global options may follow the command too: "korvelfw scan --json".
   app.fallthrough();

@@ -2,8 +2,9 @@
 """Draws the program's icon, a disc with an upward arrow, as 16-colour PNG files.
 
 The pictures are plain geometry evaluated at pixel centres, so the same script gives the same
-bytes on every machine. Run it from any folder; it writes korvel-upgrade-32.png and
-korvel-upgrade-16.png next to itself.
+bytes on every machine. Run it from any folder; it writes korvel-upgrade-48.png,
+korvel-upgrade-32.png and korvel-upgrade-16.png next to itself (the 48-pixel one is for
+desktops that install a larger icon).
 """
 import math
 import os
@@ -99,5 +100,5 @@ def write_png(path, rows):
 
 if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
-    for size in (32, 16):
+    for size in (48, 32, 16):
         write_png(os.path.join(here, "korvel-upgrade-%d.png" % size), picture(size))
