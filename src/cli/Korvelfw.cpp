@@ -2,9 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "ProgramVersion.h"
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
-#include "ProgramVersion.h"
 
 namespace korvel::cli {
 
