@@ -57,6 +57,7 @@ std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t ta
     entry.cdb = std::span(cdb, request.cdbLength);
     entry.dataOut = request.dataOut;
     entry.length = length;
+    if (request.dataOut && buffer != nullptr) entry.dataOutBytes = std::span(buffer, length);
     entry.status = outcome.status;
     if (outcome.status != 1 && outcome.sense) entry.sense = *outcome.sense;
     log_->Record(entry);
