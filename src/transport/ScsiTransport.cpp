@@ -50,6 +50,7 @@ std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t ta
     }
   }
 
+  lastCommand_ = LastCommandRecord{adapter, target, cdb[0], outcome.status};
   if (log_ != nullptr) {
     CommandLogEntry entry;
     entry.adapter = adapter;
