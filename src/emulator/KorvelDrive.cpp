@@ -30,7 +30,14 @@ KorvelDrive::KorvelDrive(const DeviceConfig& config, Clock& clock)
       memory_(config.memory),
       modePages_(config.modePages, config.disc ? config.disc->blocks : 0),
       speed_(config.speedFamily.value_or(SpeedFamilyOfProduct(config.product))),
-      disc_(config.disc) {}
+      disc_(config.disc) {
+  // A vendor-page drive starts at the speed its page 0x31 setting names.
+  if (speed_.family() == SpeedFamily::VendorPage) {
+    if (auto setting = modePages_.CurrentPageByte(kVendorSpeedPage, kVendorSpeedSetting)) {
+      modePages_.SetCurrentReadSpeed(SpeedModel::ReadSpeedOfSetting(*setting));
+    }
+  }
+}
 
 SenseCode KorvelDrive::IdleSense() {
   return restart_.Restarting(clock().NowMs()) ? sense::kBecomingReady : sense::kNoSense;

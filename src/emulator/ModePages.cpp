@@ -174,6 +174,13 @@ void ModePageStore::SetCurrentSpeeds(std::uint16_t readKbps, std::uint16_t write
                  writeKbps);
 }
 
+std::optional<std::uint8_t> ModePageStore::CurrentPageByte(std::uint8_t pageCode,
+                                                           std::size_t offset) const {
+  auto page = current_.find(pageCode);
+  if (page == current_.end() || offset >= page->second.size()) return std::nullopt;
+  return page->second[offset];
+}
+
 void ModePageStore::SetCurrentReadSpeed(std::uint16_t readKbps) {
   auto caps = current_.find(kCapabilitiesPage);
   if (caps == current_.end()) return;

@@ -80,6 +80,9 @@ class ModePageStore {
   // The same for the read speed alone.
   void SetCurrentReadSpeed(std::uint16_t readKbps);
 
+  // Byte `offset` of the current page `pageCode`; nothing when the drive does not hold it.
+  std::optional<std::uint8_t> CurrentPageByte(std::uint8_t pageCode, std::size_t offset) const;
+
   std::uint32_t blockLength() const { return blockLength_; }
 
  private:

@@ -50,7 +50,8 @@ std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t ta
     }
   }
 
-  lastCommand_ = LastCommandRecord{adapter, target, cdb[0], outcome.status};
+  lastCommand_ = LastCommandRecord{adapter, target, cdb[0], outcome.status,
+                                   slot && outcome.status != 1 && outcome.sense.has_value()};
   if (log_ != nullptr) {
     CommandLogEntry entry;
     entry.adapter = adapter;

@@ -21,6 +21,8 @@ struct LastCommandRecord {
   std::uint8_t target = 0;
   std::uint8_t opcode = 0;
   std::int32_t status = 0;
+  // Whether the command failed with sense data, now in the address's SenseTable slot.
+  bool senseKept = false;
 };
 
 class ScsiTransport {

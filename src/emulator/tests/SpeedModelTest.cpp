@@ -49,6 +49,19 @@ TEST(SpeedModelTest, VendorPageSettingsRunAtTheirSpeeds) {
   }
 }
 
+TEST(SpeedModelTest, AVendorPageDriveStartsAtItsSettingsSpeed) {
+  DeviceUnderTest builtIn(Drive("CD-ROM          "));
+  EXPECT_EQ(CurrentReadSpeed(builtIn), 176u);  // setting 0
+  json target = Drive("CD-ROM          ");
+  target["mode_pages"] = {{"31", "31 02 04 00"}};
+  DeviceUnderTest fourth(target);
+  EXPECT_EQ(CurrentReadSpeed(fourth), 2117u);
+  // A CD-R model keeps the page's speed whatever its setting.
+  target["product"] = "CD-R            ";
+  DeviceUnderTest cdR(target);
+  EXPECT_EQ(CurrentReadSpeed(cdR), 4234u);
+}
+
 TEST(SpeedModelTest, AVendorPageDriveRefusesASettingItDoesNotHave) {
   DeviceUnderTest drive(Drive("cd-rom          "));
   ASSERT_EQ(drive.Out(kModeSelect8, SelectSetting(3)).status, kStatusGood);
