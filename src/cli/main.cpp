@@ -6,6 +6,7 @@
 #include "cli/CheckCommand.h"
 #include "cli/Korvelfw.h"
 #include "cli/ScanCommand.h"
+#include "cli/SpeedCommand.h"
 #include "cli/UpgradeCommand.h"
 
 int main(int argc, char** argv) {
@@ -13,5 +14,6 @@ int main(int argc, char** argv) {
   commands.push_back(std::make_unique<korvel::cli::ScanCommand>());
   commands.push_back(std::make_unique<korvel::cli::CheckCommand>());
   commands.push_back(std::make_unique<korvel::cli::UpgradeCommand>());
+  commands.push_back(std::make_unique<korvel::cli::SpeedCommand>());
   return korvel::cli::RunKorvelfw(argc, argv, commands, std::cout, std::cerr);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "emulator/FaultRule.h"
+#include "emulator/SpeedModel.h"
 
 namespace korvel::emulator {
 
@@ -42,6 +43,8 @@ struct DeviceConfig {
   // not named here keep the drive's defaults.
   std::map<std::uint8_t, std::vector<std::uint8_t>> modePages;
   std::optional<DiscConfig> disc;
+  // How the drive takes a read speed; by product identification when not given.
+  std::optional<SpeedFamily> speedFamily;
   // How long the drive stays NOT READY after it has saved new firmware.
   std::uint64_t restartMs = kDefaultRestartMs;
 };

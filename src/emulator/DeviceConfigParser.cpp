@@ -144,6 +144,13 @@ Maker ReadMaker(const json& value, const std::string& path) {
   Fail(path, "expected \"korvel\" or \"other\", got \"" + text + "\"");
 }
 
+SpeedFamily ReadSpeedFamily(const json& value, const std::string& path) {
+  const std::string& text = ReadString(value, path);
+  if (text == "page-31") return SpeedFamily::VendorPage;
+  if (text == "set-cd-speed") return SpeedFamily::SetCdSpeed;
+  Fail(path, "expected \"page-31\" or \"set-cd-speed\"");
+}
+
 SenseCode ReadSense(const json& value, const std::string& path) {
   const std::string& text = ReadString(value, path);
   const auto bad = [&] {
@@ -286,9 +293,10 @@ std::optional<DiscConfig> ReadDisc(const json& value, const std::string& path) {
 
 DeviceConfig ParseDeviceConfig(const json& target, const std::string& where) {
   RequireObject(target, where.empty() ? "target" : where);
-  RequireKnownKeys(target, where,
-                   {"id", "letter", "vendor", "product", "revision", "peripheral", "maker",
-                    "faults", "delay_ms", "memory", "mode_pages", "disc", "restart_ms"});
+  RequireKnownKeys(
+      target, where,
+      {"id", "letter", "vendor", "product", "revision", "peripheral", "maker", "faults", "delay_ms",
+       "memory", "mode_pages", "disc", "restart_ms", "speed_family"});
   DeviceConfig config;
   config.vendor = target.contains("vendor") ? ReadField<8>(target["vendor"], Join(where, "vendor"))
                                             : FieldOf<8>(kKorvelVendor);
@@ -323,6 +331,9 @@ DeviceConfig ParseDeviceConfig(const json& target, const std::string& where) {
     config.memory = ReadMemory(target["memory"], Join(where, "memory"));
   if (target.contains("mode_pages")) {
     config.modePages = ReadModePages(target["mode_pages"], Join(where, "mode_pages"));
+  }
+  if (target.contains("speed_family")) {
+    config.speedFamily = ReadSpeedFamily(target["speed_family"], Join(where, "speed_family"));
   }
   if (target.contains("disc")) config.disc = ReadDisc(target["disc"], Join(where, "disc"));
   return config;

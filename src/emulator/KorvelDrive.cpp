@@ -29,7 +29,15 @@ KorvelDrive::KorvelDrive(const DeviceConfig& config, Clock& clock)
       restart_(config.restartMs),
       memory_(config.memory),
       modePages_(config.modePages, config.disc ? config.disc->blocks : 0),
-      disc_(config.disc) {}
+      speed_(config.speedFamily.value_or(SpeedFamilyOfProduct(config.product))),
+      disc_(config.disc) {
+  // A vendor-page drive starts at the speed its page 0x31 setting names.
+  if (speed_.family() == SpeedFamily::VendorPage) {
+    if (auto setting = modePages_.CurrentPageByte(kVendorSpeedPage, kVendorSpeedSetting)) {
+      modePages_.SetCurrentReadSpeed(SpeedModel::ReadSpeedOfSetting(*setting));
+    }
+  }
+}
 
 SenseCode KorvelDrive::IdleSense() {
   return restart_.Restarting(clock().NowMs()) ? sense::kBecomingReady : sense::kNoSense;
@@ -126,7 +134,15 @@ CommandResult KorvelDrive::ModeSelect(const Command& command, bool tenByte) {
   const std::size_t length = tenByte ? command.Field(7, 2) : command.cdb[4];
   const ReceivedData received = ReceiveFromHost(command, length);
   if (received.refusal) return CheckCondition(*received.refusal);
-  if (auto refusal = modePages_.Select(received.bytes, tenByte)) return CheckCondition(*refusal);
+  std::optional<std::uint8_t> newSetting;
+  const auto check = [&](std::uint8_t pageCode, std::span<const std::uint8_t> page) {
+    return speed_.Accepts(pageCode, page, newSetting);
+  };
+  if (auto refusal = modePages_.Select(received.bytes, tenByte, check)) {
+    return CheckCondition(*refusal);
+  }
+  // A vendor-page drive changes its read speed with the setting, as SET CD SPEED would.
+  if (newSetting) modePages_.SetCurrentReadSpeed(SpeedModel::ReadSpeedOfSetting(*newSetting));
   return Good(static_cast<std::uint32_t>(length));
 }
 

@@ -11,6 +11,7 @@
 #include "emulator/FirmwareStore.h"
 #include "emulator/ModePages.h"
 #include "emulator/RestartTracker.h"
+#include "emulator/SpeedModel.h"
 
 namespace korvel::emulator {
 
@@ -41,6 +42,7 @@ class KorvelDrive : public EmulatedDevice {
   RestartTracker restart_;
   DriveMemory memory_;
   ModePageStore modePages_;
+  SpeedModel speed_;
   std::optional<DiscConfig> disc_;
 };
 

@@ -112,7 +112,7 @@ std::optional<std::vector<std::uint8_t>> ModePageStore::Sense10(std::uint8_t pag
 }
 
 std::optional<SenseCode> ModePageStore::Select(std::span<const std::uint8_t> list,
-                                               bool tenByteHeader) {
+                                               bool tenByteHeader, const PageCheck& check) {
   if (list.empty()) return std::nullopt;
   const std::size_t headerLength = tenByteHeader ? layout::kHeader10Length : layout::kHeader6Length;
   if (list.size() < headerLength) return sense::kParameterListLengthError;
@@ -143,6 +143,7 @@ std::optional<SenseCode> ModePageStore::Select(std::span<const std::uint8_t> lis
       return sense::kInvalidFieldInParameterList;
     }
     if (list.size() - at < total) return sense::kParameterListLengthError;
+    if (check && !check(code, list.subspan(at, total))) return sense::kInvalidFieldInParameterList;
     // The drive keeps its own page code byte (with its saveable flag).
     std::copy_n(list.begin() + at + 1, total - 1, held->second.begin() + 1);
     at += total;
@@ -152,17 +153,38 @@ std::optional<SenseCode> ModePageStore::Select(std::span<const std::uint8_t> lis
   return std::nullopt;
 }
 
+namespace {
+
+// Puts a speed into the current-speed field, within the maximum beside it; 0xFFFF asks for the
+// maximum.
+void SetSpeedWithin(std::uint8_t* page, std::size_t current, std::size_t maximum,
+                    std::uint16_t wanted) {
+  const std::uint64_t limit = GetBigEndian(page + maximum, 2);
+  PutBigEndian(page + current, wanted == 0xFFFF ? limit : std::min<std::uint64_t>(wanted, limit),
+               2);
+}
+
+}  // namespace
+
 void ModePageStore::SetCurrentSpeeds(std::uint16_t readKbps, std::uint16_t writeKbps) {
   auto caps = current_.find(kCapabilitiesPage);
   if (caps == current_.end()) return;
-  std::uint8_t* page = caps->second.data();
-  const auto limit = [](std::uint16_t wanted, std::uint64_t maximum) {
-    return wanted == 0xFFFF ? maximum : std::min<std::uint64_t>(wanted, maximum);
-  };
-  PutBigEndian(page + layout::kCurrentReadSpeed,
-               limit(readKbps, GetBigEndian(page + layout::kMaxReadSpeed, 2)), 2);
-  PutBigEndian(page + layout::kCurrentWriteSpeed,
-               limit(writeKbps, GetBigEndian(page + layout::kMaxWriteSpeed, 2)), 2);
+  SetSpeedWithin(caps->second.data(), layout::kCurrentReadSpeed, layout::kMaxReadSpeed, readKbps);
+  SetSpeedWithin(caps->second.data(), layout::kCurrentWriteSpeed, layout::kMaxWriteSpeed,
+                 writeKbps);
+}
+
+std::optional<std::uint8_t> ModePageStore::CurrentPageByte(std::uint8_t pageCode,
+                                                           std::size_t offset) const {
+  auto page = current_.find(pageCode);
+  if (page == current_.end() || offset >= page->second.size()) return std::nullopt;
+  return page->second[offset];
+}
+
+void ModePageStore::SetCurrentReadSpeed(std::uint16_t readKbps) {
+  auto caps = current_.find(kCapabilitiesPage);
+  if (caps == current_.end()) return;
+  SetSpeedWithin(caps->second.data(), layout::kCurrentReadSpeed, layout::kMaxReadSpeed, readKbps);
 }
 
 }  // namespace korvel::emulator

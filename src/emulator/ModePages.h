@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <span>
@@ -67,11 +68,20 @@ class ModePageStore {
   // The answer of MODE SENSE(10): 8-byte header without block descriptor, the page(s).
   std::optional<std::vector<std::uint8_t>> Sense10(std::uint8_t pageCode,
                                                    PageControl control) const;
-  // Applies a MODE SELECT parameter list (6- or 10-byte header); all or nothing.
-  std::optional<SenseCode> Select(std::span<const std::uint8_t> list, bool tenByteHeader);
+  // Whether the drive takes one page of a MODE SELECT list as sent (code, then the whole page).
+  using PageCheck = std::function<bool(std::uint8_t, std::span<const std::uint8_t>)>;
+  // Applies a MODE SELECT parameter list (6- or 10-byte header); all or nothing. A page that
+  // `check` refuses gives INVALID FIELD IN PARAMETER LIST.
+  std::optional<SenseCode> Select(std::span<const std::uint8_t> list, bool tenByteHeader,
+                                  const PageCheck& check = {});
 
   // SET CD SPEED: 0xFFFF asks for the maximum; a speed above the maximum is lowered to it.
   void SetCurrentSpeeds(std::uint16_t readKbps, std::uint16_t writeKbps);
+  // The same for the read speed alone.
+  void SetCurrentReadSpeed(std::uint16_t readKbps);
+
+  // Byte `offset` of the current page `pageCode`; nothing when the drive does not hold it.
+  std::optional<std::uint8_t> CurrentPageByte(std::uint8_t pageCode, std::size_t offset) const;
 
   std::uint32_t blockLength() const { return blockLength_; }
 

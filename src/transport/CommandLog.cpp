@@ -1,5 +1,6 @@
 #include "transport/CommandLog.h"
 
+#include <algorithm>
 #include <nlohmann/json.hpp>
 #include <string>
 
@@ -26,6 +27,11 @@ void CommandLog::Record(const CommandLogEntry& entry) {
   line["cdb"] = Hex(entry.cdb);
   line["direction"] = entry.dataOut ? "out" : "in";
   line["length"] = entry.length;
+  if (entry.dataOut) {
+    const std::span<const std::uint8_t> sent = entry.dataOutBytes;
+    line["data_out"] = Hex(sent.first(std::min(sent.size(), kLoggedDataOutBytes)));
+    line["data_out_length"] = sent.size();
+  }
   line["status"] = entry.status;
   if (!entry.sense.empty()) line["sense"] = Hex(entry.sense);
   if (entry.fromHostData) line["source"] = "host";

@@ -50,6 +50,8 @@ std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t ta
     }
   }
 
+  lastCommand_ = LastCommandRecord{adapter, target, cdb[0], outcome.status,
+                                   slot && outcome.status != 1 && outcome.sense.has_value()};
   if (log_ != nullptr) {
     CommandLogEntry entry;
     entry.adapter = adapter;
@@ -57,6 +59,7 @@ std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t ta
     entry.cdb = std::span(cdb, request.cdbLength);
     entry.dataOut = request.dataOut;
     entry.length = length;
+    if (request.dataOut && buffer != nullptr) entry.dataOutBytes = std::span(buffer, length);
     entry.status = outcome.status;
     if (outcome.status != 1 && outcome.sense) entry.sense = *outcome.sense;
     log_->Record(entry);

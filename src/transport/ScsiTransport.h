@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "platform/Platform.h"
 #include "transport/CommandBackend.h"
@@ -12,6 +13,17 @@
 #include "transport/TransportState.h"
 
 namespace korvel::transport {
+
+// The last command ExecuteCommand ran, so that a caller of a routine that sends several can say
+// which one failed.
+struct LastCommandRecord {
+  std::uint8_t adapter = 0;
+  std::uint8_t target = 0;
+  std::uint8_t opcode = 0;
+  std::int32_t status = 0;
+  // Whether the command failed with sense data, now in the address's SenseTable slot.
+  bool senseKept = false;
+};
 
 class ScsiTransport {
  public:
@@ -43,6 +55,9 @@ class ScsiTransport {
   void SetCommandLog(CommandLog* log) { log_ = log; }
   CommandLog* commandLog() const { return log_; }
 
+  // Nothing before the first command.
+  const std::optional<LastCommandRecord>& lastCommand() const { return lastCommand_; }
+
   TransportState& state() { return state_; }
   const TransportState& state() const { return state_; }
   platform::Platform& platform() { return platform_; }
@@ -56,6 +71,7 @@ class ScsiTransport {
   std::unique_ptr<CommandBackend> passThrough_;
   std::unique_ptr<CommandBackend> hostBackend_;
   CommandLog* log_ = nullptr;
+  std::optional<LastCommandRecord> lastCommand_;
 };
 
 }  // namespace korvel::transport
