@@ -6,9 +6,49 @@
 
 #include <algorithm>
 #include <iostream>
+#include <span>
 #include <string_view>
 
 namespace korvel::app {
+
+namespace {
+
+// Qt's own options, which the application object takes out of the command line itself: those
+// that take a value, and those that stand alone. Qt accepts them with one dash or two.
+constexpr std::string_view kQtValueOptions[] = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "style",  "stylesheet",
+    "display",     "geometry",           "title",         "name",   "qmljsdebugger"};
+constexpr std::string_view kQtFlagOptions[] = {"reverse", "widgetcount", "nograb",
+                                               "dograb",  "sync",        "testability"};
+
+// The option's name without its dashes and any "=value"; empty for an argument that is none.
+std::string_view QtOptionName(std::string_view argument) {
+  if (argument.size() < 2 || argument[0] != '-') return {};
+  argument.remove_prefix(argument[1] == '-' ? 2 : 1);
+  return argument.substr(0, argument.find('='));
+}
+
+bool IsIn(std::string_view name, std::span<const std::string_view> names) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+std::vector<std::string> WithoutQtOptions(const std::vector<std::string>& arguments) {
+  std::vector<std::string> ours;
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    const std::string_view name = QtOptionName(arguments[i]);
+    if (IsIn(name, kQtFlagOptions)) continue;
+    if (IsIn(name, kQtValueOptions)) {
+      // "-style fusion" takes the next argument; "-style=fusion" carries its value.
+      if (arguments[i].find('=') == std::string::npos) ++i;
+      continue;
+    }
+    ours.push_back(arguments[i]);
+  }
+  return ours;
+}
 
 ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments,
                               const char* debugEnvironment) {
@@ -21,10 +61,11 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments,
                       "(the built-in PC when none is named)")
           ->expected(0, 1)
           ->type_name("[=SCENARIO]");
-  parser
-      .add_option("--log-commands", options.commandLogPath,
-                  "Write every SCSI command sent, one JSON object a line, to FILE")
-      ->type_name("FILE");
+  auto* logCommands =
+      parser
+          .add_option("--log-commands", options.commandLogPath,
+                      "Write every SCSI command sent, one JSON object a line, to FILE")
+          ->type_name("FILE");
   parser.add_flag("--debug-trace", options.debugTrace,
                   "Print the debugger channel (the \"Korveltype\" trace) on standard error; "
                   "KORVEL_DEBUG=1 does the same");
@@ -34,8 +75,9 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments,
   parser.add_option("--screenshot-script", options.screenshotDir)->group("");
   parser.add_option("--screenshot-image", options.screenshotImage)->group("");
 
-  // CLI11 takes the arguments last first.
-  std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+  // CLI11 takes the arguments last first; Qt's options are Qt's to read.
+  const std::vector<std::string> ours = WithoutQtOptions(arguments);
+  std::vector<std::string> reversed(ours.rbegin(), ours.rend());
   try {
     parser.parse(reversed);
   } catch (const CLI::ParseError& error) {
@@ -43,6 +85,16 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments,
     return parser.exit(error, std::cout, std::cerr) == 0 ? 0 : 2;
   }
   options.simulate = simulate->count() > 0;
+  // Given but empty is bad usage, never the default: "--simulate=" names no scenario and
+  // "--log-commands ''" no file.
+  if (std::find(ours.begin(), ours.end(), "--simulate=") != ours.end()) {
+    std::cerr << "--simulate= needs a scenario file; --simulate alone runs the built-in PC\n";
+    return 2;
+  }
+  if (logCommands->count() > 0 && options.commandLogPath.empty()) {
+    std::cerr << "--log-commands needs a file name\n";
+    return 2;
+  }
   if (debugEnvironment != nullptr && std::string_view(debugEnvironment) == "1") {
     options.debugTrace = true;
   }

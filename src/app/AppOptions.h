@@ -27,7 +27,12 @@ struct AppOptions {
 // request for help or a usage error (the message is already printed).
 using ParsedOptions = std::variant<AppOptions, int>;
 
-// `arguments` without the program name; `debugEnvironment` is the value of KORVEL_DEBUG.
+// The arguments without Qt's own options (-platform, -style, ...), which the application object
+// reads for itself.
+std::vector<std::string> WithoutQtOptions(const std::vector<std::string>& arguments);
+
+// `arguments` without the program name (Qt's options may be among them); `debugEnvironment` is the
+// value of KORVEL_DEBUG.
 ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments,
                               const char* debugEnvironment);
 

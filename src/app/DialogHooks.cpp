@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStringList>
 
@@ -12,9 +13,28 @@ QString QtNameFiltersOf(const char* filter) {
   QStringList labels;
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     if (parts[i].isEmpty()) break;  // the empty pair that ends the list
-    labels << parts[i];
+    QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString& pattern : patterns) {
+      if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
+    }
+    QString label = parts[i];
+    const qsizetype open = label.lastIndexOf(QLatin1Char('('));
+    if (open >= 0 && label.endsWith(QLatin1Char(')'))) label.truncate(open);
+    label =
+        label.trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    labels << label;
   }
   return labels.join(QStringLiteral(";;"));
+}
+
+QString CompletedFileName(const QString& typed, const QString& defaultExtension) {
+  const QFileInfo asTyped(typed);
+  if (asTyped.exists() || !asTyped.suffix().isEmpty() || defaultExtension.isEmpty()) return typed;
+  for (const QString& extension : {defaultExtension.toLower(), defaultExtension.toUpper()}) {
+    const QString candidate = typed + QLatin1Char('.') + extension;
+    if (QFileInfo::exists(candidate)) return candidate;
+  }
+  return typed;
 }
 
 namespace {
@@ -31,11 +51,13 @@ std::optional<std::string> ChooseWithFileDialog(QWidget* owner,
   // cannot be opened, with the same message as a file of the wrong kind.
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setNameFilter(QtNameFiltersOf(request.filter));
-  dialog.setDefaultSuffix(QString::fromLatin1(request.defaultExtension));
+  // No default suffix: the dialog would append it blindly, in one letter case only.
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
-  return QFile::encodeName(chosen.front()).toStdString();
+  const QString file =
+      CompletedFileName(chosen.front(), QString::fromLatin1(request.defaultExtension));
+  return QFile::encodeName(file).toStdString();
 }
 
 }  // namespace

@@ -24,8 +24,15 @@ struct DialogHooks {
 DialogHooks StandardDialogHooks();
 
 // "Name (*.x)|*.x|Other (*.*)|*.*||" (pairs of label and pattern, ended by an empty pair) as
-// the Qt file dialog takes it: "Name (*.x);;Other (*.*)". The labels already name their
-// patterns, so the patterns themselves are dropped.
+// the Qt file dialog takes it: "Name (*.x);;Other (*)". Qt filters by the patterns in the
+// label's parentheses, so each label gets its pair's pattern there; "*.*", which means every
+// file on Windows, becomes "*", since here it would hide the names without a dot.
 QString QtNameFiltersOf(const char* filter);
+
+// The file a name typed in the open-file dialog stands for: the name as typed when that file
+// exists; for a name without an extension, then the name with ".bin" and with ".BIN"
+// (`defaultExtension` in lower and upper case), as file systems here tell letter case apart;
+// otherwise the name as typed, so that the check reports the file the user named.
+QString CompletedFileName(const QString& typed, const QString& defaultExtension);
 
 }  // namespace korvel::app

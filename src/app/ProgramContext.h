@@ -23,6 +23,8 @@ class ProgramContext {
 
   transport::ScsiTransport& transport() { return scsi_.transport(); }
   upgrade::UpgradeSession& session() { return session_; }
+  // Why the command log could not be written in full; empty when it was or when there is none.
+  std::string CommandLogFailure() { return scsi_.CommandLogFailure(); }
   // Start-up and release of the transport, as the dialog's logic calls them.
   upgrade::TransportControl transportControl();
 

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "app/ElidingLabel.h"
+
 namespace korvel::app {
 
 namespace {
@@ -37,7 +39,8 @@ QWidget* MakeComboBox(QWidget& dialog, const QRect& box) {
 
 QWidget* MakeLabel(QWidget& dialog, const ControlTemplate& row, const QRect& box,
                    const QIcon& icon) {
-  auto* label = new QLabel(&dialog);
+  // A text wider than its control is cut at the end, never at both ends around its centre.
+  auto* label = new ElidingLabel(&dialog);
   if (row.kind == ControlKind::StaticIcon) {
     label->setPixmap(icon.pixmap(QSize(32, 32)));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);

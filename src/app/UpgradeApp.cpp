@@ -1,5 +1,6 @@
 #include "app/UpgradeApp.h"
 
+#include <QApplication>
 #include <QStyleFactory>
 
 #include <cstdlib>
@@ -36,22 +37,21 @@ std::vector<std::string> ArgumentsAfterProgramName(int argc, char** argv) {
 
 }  // namespace
 
-UpgradeApp::UpgradeApp(int& argc, char** argv)
-    : application_(argc, argv), argc_(argc), argv_(argv) {
-  ApplyVersionRecord(application_);
+int UpgradeApp::Run() {
+  const ParsedOptions parsed =
+      ParseAppOptions(ArgumentsAfterProgramName(argc_, argv_), std::getenv("KORVEL_DEBUG"));
+  if (const int* exitStatus = std::get_if<int>(&parsed)) return *exitStatus;
+  const AppOptions& options = std::get<AppOptions>(parsed);
+
+  // Qt takes its own arguments (-platform, -style, ...) out of argc/argv here.
+  QApplication application(argc_, argv_);
+  ApplyVersionRecord(application);
   // One look on every desktop: the dialog is laid out in pixels of its own font, and the
   // Fusion style draws the sunken status line and the buttons the same everywhere.
   if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) {
     QApplication::setStyle(fusion);
   }
   QApplication::setWindowIcon(AppIcon());
-}
-
-int UpgradeApp::Run() {
-  const ParsedOptions parsed =
-      ParseAppOptions(ArgumentsAfterProgramName(argc_, argv_), std::getenv("KORVEL_DEBUG"));
-  if (const int* exitStatus = std::get_if<int>(&parsed)) return *exitStatus;
-  const AppOptions& options = std::get<AppOptions>(parsed);
 
   std::unique_ptr<ProgramContext> context;
   try {
@@ -76,6 +76,11 @@ int UpgradeApp::Run() {
   if (screenshots) screenshots->Start(dialog);
   // The window's result (Exit, Escape, Enter or the close request) does not change the status.
   dialog.exec();
+  // The window has no place to say it, but a log that lost records must not pass for whole.
+  if (const std::string failure = context->CommandLogFailure(); !failure.empty()) {
+    std::cerr << "korvel-upgrade: " << failure << '\n';
+    return 2;
+  }
   if (screenshots && !screenshots->succeeded()) return 1;
   return 0;
 }

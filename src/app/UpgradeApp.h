@@ -1,24 +1,21 @@
-// The application object: owns the Qt application, runs the main window modally once and lets
-// the program end with it.
+// The application object: reads the command line, then makes the Qt application, runs the main
+// window modally once and lets the program end with it.
 #pragma once
-
-#include <QApplication>
 
 namespace korvel::app {
 
 class UpgradeApp {
  public:
-  // Qt takes its own arguments (-platform, -style, ...) out of argc/argv here.
-  UpgradeApp(int& argc, char** argv);
+  UpgradeApp(int& argc, char** argv) : argc_(argc), argv_(argv) {}
 
   // Reads the options, builds the machine and runs the main window until it ends. The exit
   // status: 0 after the window has run, whatever its result; 2 for bad usage or a machine that
-  // cannot be set up (a scenario file with faults, an unwritable command log).
+  // cannot be set up (a scenario file with faults, an unwritable command log). The options are
+  // read before the Qt application exists, so that --help and bad usage need no display.
   int Run();
 
  private:
-  QApplication application_;
-  int argc_;
+  int& argc_;
   char** argv_;
 };
 

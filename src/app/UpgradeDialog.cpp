@@ -10,6 +10,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/AppIcon.h"
+#include "app/BusyInputGate.h"
 #include "app/DialogFont.h"
 #include "app/DialogTemplates.h"
 #include "app/TemplateWidgets.h"
@@ -96,16 +97,23 @@ void UpgradeDialog::BuildControls() {
 
 void UpgradeDialog::ConnectActions() {
   connect(exitButton_, &QPushButton::clicked, this, &QDialog::reject);
+  // Each handler runs behind a gate: what the user clicks or types while it works is dropped.
   connect(loadFileButton_, &QPushButton::clicked, this, [this] {
-    if (model_ != nullptr) model_->OnLoadFile();
+    if (model_ == nullptr) return;
+    const BusyInputGate gate(*this);
+    model_->OnLoadFile();
   });
   connect(upgradeButton_, &QPushButton::clicked, this, [this] {
-    if (model_ != nullptr) model_->OnUpgrade();
+    if (model_ == nullptr) return;
+    const BusyInputGate gate(*this);
+    model_->OnUpgrade();
   });
   // activated, not currentIndexChanged: only a choice of the user selects a drive, as the
   // selection the logic makes itself has already been shown.
   connect(driveCombo_, &QComboBox::activated, this, [this](int index) {
-    if (model_ != nullptr) model_->SelectDrive(index);
+    if (model_ == nullptr) return;
+    const BusyInputGate gate(*this);
+    model_->SelectDrive(index);
   });
 
   // The window menu of the desktop cannot be extended portably; the About command lives in

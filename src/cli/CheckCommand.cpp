@@ -5,6 +5,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
+#include "cli/SafeText.h"
 #include "cli/UpgradeCommandWindow.h"
 
 namespace korvel::cli {
@@ -20,6 +21,11 @@ void CheckCommand::Configure(CLI::App& subcommand) {
 }
 
 int CheckCommand::Run(CliContext& context) {
+  // An empty name is no file at all: say so, rather than blame the drive or the file's format.
+  if (file_.empty()) {
+    context.err() << "korvelfw: the upgrade file path is empty\n";
+    return kExitBadUsage;
+  }
   upgrade::UpgradeSession session;
   UpgradeCommandWindow window(context, FullPathOf(file_));
   upgrade::UpgradeDialogModel model(context.transport(), session, window,
@@ -33,9 +39,9 @@ int CheckCommand::Run(CliContext& context) {
     result["file"] = file_;
     result["status"] = model.statusText();
     result["valid"] = valid;
-    context.out() << result.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+    context.out() << SafeJson(result) << '\n';
   } else {
-    context.out() << model.statusText() << '\n';
+    context.out() << PrintableText(model.statusText()) << '\n';
   }
   if (!valid) ExplainRefusal(context, model, window);
   return valid ? kExitSuccess : kExitFailed;

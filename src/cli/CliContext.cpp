@@ -3,6 +3,7 @@
 #include <charconv>
 #include <exception>
 
+#include "cli/SafeText.h"
 #include "transport/TransportStartup.h"
 
 namespace korvel::cli {
@@ -43,9 +44,12 @@ std::optional<transport::DeviceAddress> ParseDriveAddress(const std::string& tex
 
 std::unique_ptr<CliContext> CliContext::Make(const GlobalOptions& options, std::ostream& out,
                                              std::ostream& err) {
-  if (!options.drive.empty() && !ParseDriveAddress(options.drive)) {
+  if (options.drive && !ParseDriveAddress(*options.drive)) {
     throw UsageError("--drive takes H:T, host adapter 0..7 and target 0..15, not \"" +
-                     options.drive + "\"");
+                     *options.drive + "\"");
+  }
+  if (options.commandLogFile && options.commandLogFile->empty()) {
+    throw UsageError("--log-commands needs a file name");
   }
   return std::make_unique<CliContext>(options, MakeMachine(options), out, err);
 }
@@ -53,9 +57,10 @@ std::unique_ptr<CliContext> CliContext::Make(const GlobalOptions& options, std::
 CliContext::CliContext(const GlobalOptions& options, std::unique_ptr<machine::Machine> machine,
                        std::ostream& out, std::ostream& err)
     : options_(options), out_(out), err_(err) {
-  if (!options_.drive.empty()) requestedDrive_ = ParseDriveAddress(options_.drive);
+  if (options_.drive) requestedDrive_ = ParseDriveAddress(*options_.drive);
   try {
-    session_ = std::make_unique<machine::ScsiSession>(std::move(machine), options_.commandLogFile);
+    session_ = std::make_unique<machine::ScsiSession>(std::move(machine),
+                                                      options_.commandLogFile.value_or(""));
   } catch (const std::runtime_error& error) {
     throw UsageError(error.what());
   }
@@ -82,8 +87,13 @@ std::string CliContext::TransportName() const {
   return "ASPI for Win32";
 }
 
+std::string CliContext::CommandLogFailure() {
+  return session_->CommandLogFailure();
+}
+
 void CliContext::PrintNotes() {
-  for (const std::string& note : session_->machine().Notes()) err_ << "note: " << note << '\n';
+  for (const std::string& note : session_->machine().Notes())
+    err_ << "note: " << PrintableText(note) << '\n';
 }
 
 }  // namespace korvel::cli

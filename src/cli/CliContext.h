@@ -47,6 +47,8 @@ class CliContext {
   std::string TransportName() const;
   // --drive H:T, when given.
   std::optional<transport::DeviceAddress> requestedDrive() const { return requestedDrive_; }
+  // Why the command log could not be written in full; empty when it was or when there is none.
+  std::string CommandLogFailure();
   // Prints the machine's notes to stderr, one "note:" line each.
   void PrintNotes();
 

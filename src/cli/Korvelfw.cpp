@@ -1,12 +1,46 @@
 #include "cli/Korvelfw.h"
 
 #include <CLI/CLI.hpp>
+#include <string_view>
 
 #include "ProgramVersion.h"
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
+#include "cli/SafeText.h"
 
 namespace korvel::cli {
+
+namespace {
+
+// An option written "--NAME=" with nothing after the "=": the parser would take the next
+// argument as its value. Empty: no such argument.
+std::string_view EmptyOptionValue(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument(argv[i]);
+    if (argument.size() > 3 && argument.starts_with("--") && argument.ends_with('=')) {
+      return argument;
+    }
+  }
+  return {};
+}
+
+// The options every command takes, for the end of "COMMAND --help": CLI11 lists only the
+// command's own options there, though the global ones may follow the command.
+std::string GlobalOptionsHelp(const CLI::App& app) {
+  std::string text = "Global options (before or after the command):\n";
+  for (const CLI::Option* option : app.get_options()) {
+    if (option == app.get_help_ptr()) continue;
+    std::string name = option->get_name();
+    const std::string type = option->get_type_name();
+    if (!type.empty()) name += (type.front() == '[' ? "" : " ") + type;
+    text += "  " + name;
+    text += std::string(name.size() < 26 ? 26 - name.size() : 1, ' ');
+    text += option->get_description() + '\n';
+  }
+  return text;
+}
+
+}  // namespace
 
 int RunKorvelfw(int argc, const char* const* argv,
                 const std::vector<std::unique_ptr<CliCommand>>& commands, std::ostream& out,
@@ -33,13 +67,25 @@ int RunKorvelfw(int argc, const char* const* argv,
   // Global options may follow the command too: "korvelfw scan --json".
   app.fallthrough();
 
+  const std::string globalHelp = GlobalOptionsHelp(app);
   CliCommand* chosen = nullptr;
   for (const std::unique_ptr<CliCommand>& command : commands) {
     CLI::App* sub = app.add_subcommand(command->name(), command->description());
     command->Configure(*sub);
+    sub->footer(globalHelp);
     sub->callback([&chosen, &command] { chosen = command.get(); });
   }
 
+  if (const std::string_view empty = EmptyOptionValue(argc, argv); !empty.empty()) {
+    // "--simulate=" names no scenario; it is not the built-in PC.
+    if (empty == "--simulate=") {
+      err << "korvelfw: --simulate= needs a scenario file; --simulate alone runs the built-in "
+             "PC\n";
+    } else {
+      err << "korvelfw: " << empty << " gives an empty value\n";
+    }
+    return kExitBadUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -53,10 +99,16 @@ int RunKorvelfw(int argc, const char* const* argv,
   try {
     context = CliContext::Make(options, out, err);
   } catch (const UsageError& error) {
-    err << "korvelfw: " << error.what() << '\n';
+    err << "korvelfw: " << PrintableText(error.what()) << '\n';
     return kExitBadUsage;
   }
-  return chosen->Run(*context);
+  int code = chosen->Run(*context);
+  // A log that lost records must not pass for a complete one.
+  if (const std::string failure = context->CommandLogFailure(); !failure.empty()) {
+    err << "korvelfw: " << failure << '\n';
+    if (code == kExitSuccess) code = kExitBadUsage;
+  }
+  return code;
 }
 
 }  // namespace korvel::cli

@@ -5,6 +5,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
+#include "cli/SafeText.h"
 #include "drive/DriveScan.h"
 
 namespace korvel::cli {
@@ -41,7 +42,7 @@ void PrintJson(CliContext& context, const std::vector<drive::FoundDrive>& drives
   nlohmann::ordered_json document;
   document["drives"] = list;
   // Replacement keeps the output valid JSON whatever bytes a drive puts in its fields.
-  context.out() << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  context.out() << SafeJson(document) << '\n';
 }
 
 void PrintTable(CliContext& context, int adapters, const std::vector<drive::FoundDrive>& drives) {
@@ -54,16 +55,17 @@ void PrintTable(CliContext& context, int adapters, const std::vector<drive::Foun
   }
   out << "Adapter Target Vendor   Product          Rev  Type Model        Upgradable\n";
   for (const drive::FoundDrive& found : drives) {
-    char line[160];
-    std::snprintf(line, sizeof line, "%-7d %-6d %-8s %-16s %-4s %-4d %-12s %s",
-                  found.address.adapter, found.address.target, found.info.vendor,
-                  found.info.product, found.info.revision, found.type,
-                  ("\"" + ModelOf(found.type) + "\"").c_str(),
-                  IsUpgradable(found.type) ? "yes" : "no");
+    char line[320];
+    std::snprintf(
+        line, sizeof line, "%-7d %-6d %-8s %-16s %-4s %-4d %-12s %s", found.address.adapter,
+        found.address.target, PrintableText(found.info.vendor).c_str(),
+        PrintableText(found.info.product).c_str(), PrintableText(found.info.revision).c_str(),
+        found.type, ("\"" + ModelOf(found.type) + "\"").c_str(),
+        IsUpgradable(found.type) ? "yes" : "no");
     out << line << '\n';
     const std::string location =
         context.machine().LocationOf(found.address.adapter, found.address.target);
-    if (!location.empty()) out << "        " << location << '\n';
+    if (!location.empty()) out << "        " << PrintableText(location) << '\n';
   }
   out << drives.size() << " Korvel drive" << (drives.size() == 1 ? "" : "s") << " found.\n";
 }

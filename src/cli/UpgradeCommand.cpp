@@ -8,6 +8,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
+#include "cli/SafeText.h"
 #include "cli/UpgradeCommandWindow.h"
 
 namespace korvel::cli {
@@ -56,7 +57,30 @@ void UpgradeCommand::Configure(CLI::App& subcommand) {
   subcommand.fallthrough();
 }
 
+namespace {
+
+// What to say when a successful flash still shows the old revision: the NT port driver keeps the
+// identity it read at start-up; a drive reached directly may answer with its old identity until
+// it has restarted.
+std::string SameRevisionWarning(CliContext& context, const std::string& after) {
+  std::string text = "warning: the drive still reports firmware version " + PrintableText(after);
+  if (context.transport().state().PassThroughMode) {
+    return text +
+           ". In NT pass-through mode the port driver keeps the identity it read at start-up; "
+           "restart the computer to see the new version.";
+  }
+  return text +
+         ". The drive may report its old revision until it restarts; switch it off and on, then "
+         "scan again.";
+}
+
+}  // namespace
+
 int UpgradeCommand::Run(CliContext& context) {
+  if (file_.empty()) {
+    context.err() << "korvelfw: the upgrade file path is empty\n";
+    return kExitBadUsage;
+  }
   const bool json = context.options().json;
   upgrade::UpgradeSession session;
   UpgradeCommandWindow window(context, FullPathOf(file_));
@@ -67,23 +91,36 @@ int UpgradeCommand::Run(CliContext& context) {
 
   if (!window.IsEnabled(upgrade::kUpgradeButton)) {
     if (json) {
-      context.out() << Report(session, model, file_, dryRun_, before, false).dump(2) << '\n';
+      context.out() << SafeJson(Report(session, model, file_, dryRun_, before, false)) << '\n';
     } else {
-      context.out() << model.statusText() << '\n';
+      context.out() << PrintableText(model.statusText()) << '\n';
     }
     ExplainRefusal(context, model, window);
     return kExitFailed;
   }
 
+  // Records already lost would make the log of this upgrade a lie; stop before anything is sent.
+  if (!context.CommandLogFailure().empty()) {
+    context.err() << "korvelfw: nothing was sent to the drive\n";
+    return kExitBadUsage;
+  }
+
   // A rehearsal writes nothing, so it needs no consent.
-  if (!yes_ && !dryRun_) {
-    if (!console_.in || !console_.inputIsTerminal || !console_.inputIsTerminal()) {
-      context.err() << "korvelfw: upgrade writes new firmware to drive " << AddressText(session)
-                    << "; pass --yes to confirm when not running on a terminal\n";
-      return kExitBadUsage;
-    }
-    context.err() << "Flash " << file_ << " to drive " << AddressText(session) << " ("
-                  << window.driveItem(session.SelectedDrive) << ", firmware " << before
+  const bool ask = !yes_ && !dryRun_;
+  if (ask && (!console_.in || !console_.inputIsTerminal || !console_.inputIsTerminal())) {
+    context.err() << "korvelfw: upgrade writes new firmware to drive " << AddressText(session)
+                  << "; pass --yes to confirm when not running on a terminal\n";
+    return kExitBadUsage;
+  }
+
+  // The verdict on the file comes first, so that the question below follows the line that says
+  // the file is valid.
+  if (!json) context.out() << PrintableText(model.statusText()) << '\n' << std::flush;
+
+  if (ask) {
+    context.err() << "Flash " << PrintableText(file_) << " to drive " << AddressText(session)
+                  << " (" << PrintableText(window.driveItem(session.SelectedDrive)) << ", firmware "
+                  << PrintableText(before)
                   << ")? Do not switch the computer off while it runs. [y/N] " << std::flush;
     if (!AnsweredYes(*console_.in)) {
       context.err() << "Upgrade cancelled; nothing was sent.\n";
@@ -92,7 +129,6 @@ int UpgradeCommand::Run(CliContext& context) {
   }
 
   if (!json) {
-    context.out() << model.statusText() << '\n';
     if (dryRun_) {
       context.out() << "Dry run: the file is read through and the drive questioned, but no "
                        "WRITE BUFFER is sent.\n";
@@ -110,14 +146,13 @@ int UpgradeCommand::Run(CliContext& context) {
   const bool succeeded = model.lastUpgrade().transfer.succeeded();
   const std::string after = model.firmwareVersionText();
   if (json) {
-    context.out() << Report(session, model, file_, dryRun_, before, true).dump(2) << '\n';
+    context.out() << SafeJson(Report(session, model, file_, dryRun_, before, true)) << '\n';
   } else {
-    context.out() << "Firmware version: " << before << " before, " << after << " now\n";
+    context.out() << "Firmware version: " << PrintableText(before) << " before, "
+                  << PrintableText(after) << " now\n";
   }
   if (succeeded && !dryRun_ && after == before) {
-    context.err() << "warning: the drive still reports firmware version " << after
-                  << ". In NT pass-through mode the port driver keeps the identity it read at "
-                     "start-up; restart the computer to see the new version.\n";
+    context.err() << SameRevisionWarning(context, after) << '\n';
   }
   return succeeded ? kExitSuccess : kExitFailed;
 }

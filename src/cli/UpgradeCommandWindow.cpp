@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "cli/ExitCodes.h"
+#include "cli/SafeText.h"
 #include "transport/TransportStartup.h"
 
 namespace korvel::cli {
@@ -11,13 +12,13 @@ void UpgradeCommandWindow::RefreshControls(const std::string&, const std::string
                                            const std::string&, const std::string& statusText) {
   if (echoStatus_ && statusText != lastStatus_) {
     FinishProgress();
-    context_.out() << statusText << '\n';
+    context_.out() << PrintableText(statusText) << '\n';
   }
   lastStatus_ = statusText;
 }
 
 void UpgradeCommandWindow::ShowError(const std::string& text, const std::string&) {
-  context_.err() << text << '\n' << context_.machine().NoTransportHint() << '\n';
+  context_.err() << PrintableText(text) << '\n' << context_.machine().NoTransportHint() << '\n';
 }
 
 void UpgradeCommandWindow::ShowTransferProgress(int chunksSent, int chunkCount) {
@@ -55,7 +56,7 @@ void ExplainRefusal(CliContext& context, const upgrade::UpgradeDialogModel& mode
   if (model.statusText() != upgrade::kSelectFileText) return;
   context.err() << "korvelfw: no upgrade-file format serves the drive at "
                 << AddressText(model.session()) << " ("
-                << window.driveItem(model.session().SelectedDrive) << ")\n";
+                << PrintableText(window.driveItem(model.session().SelectedDrive)) << ")\n";
 }
 
 upgrade::TransportControl TransportControlOf(CliContext& context) {

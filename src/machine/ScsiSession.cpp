@@ -10,9 +10,8 @@ ScsiSession::ScsiSession(std::unique_ptr<Machine> machine, const std::string& co
     : machine_(std::move(machine)),
       transport_(std::make_unique<transport::ScsiTransport>(machine_->platform())) {
   if (commandLogPath.empty()) return;
-  logFile_.open(commandLogPath, std::ios::out | std::ios::trunc);
-  if (!logFile_) throw std::runtime_error("cannot write the command log " + commandLogPath);
-  log_ = std::make_unique<transport::CommandLog>(logFile_, machine_->platform().kernel);
+  logFile_ = std::make_unique<CommandLogFile>(commandLogPath);
+  log_ = std::make_unique<transport::CommandLog>(logFile_->stream(), machine_->platform().kernel);
   transport_->SetCommandLog(log_.get());
 }
 
@@ -26,6 +25,10 @@ std::int32_t ScsiSession::StartTransport() {
 
 std::int32_t ScsiSession::StopTransport() {
   return transport::StopTransport(*transport_);
+}
+
+std::string ScsiSession::CommandLogFailure() {
+  return logFile_ ? logFile_->Finish() : std::string();
 }
 
 }  // namespace korvel::machine

@@ -2,10 +2,10 @@
 // command log the transport writes. Built once from the options and passed by reference.
 #pragma once
 
-#include <fstream>
 #include <memory>
 #include <string>
 
+#include "machine/CommandLogFile.h"
 #include "machine/Machine.h"
 #include "transport/CommandLog.h"
 #include "transport/ScsiTransport.h"
@@ -14,7 +14,8 @@ namespace korvel::machine {
 
 class ScsiSession {
  public:
-  // Throws std::runtime_error naming the file when the command log cannot be written.
+  // Throws std::runtime_error naming the file when the command log cannot be written. An empty
+  // path means no log; a log is asked for with a file name.
   ScsiSession(std::unique_ptr<Machine> machine, const std::string& commandLogPath);
   ~ScsiSession();
   ScsiSession(const ScsiSession&) = delete;
@@ -27,9 +28,13 @@ class ScsiSession {
   std::int32_t StartTransport();
   std::int32_t StopTransport();
 
+  // Writes out the command log; then why it could not be written in full, or empty when it was
+  // (or when there is none).
+  std::string CommandLogFailure();
+
  private:
   std::unique_ptr<Machine> machine_;
-  std::ofstream logFile_;
+  std::unique_ptr<CommandLogFile> logFile_;
   std::unique_ptr<transport::CommandLog> log_;
   // Declared last: it goes before the log and the machine whose services it holds.
   std::unique_ptr<transport::ScsiTransport> transport_;

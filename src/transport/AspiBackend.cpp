@@ -55,6 +55,11 @@ BackendOutcome AspiBackend::Execute(const CommandRequest& request) {
 
   BackendOutcome outcome;
   outcome.status = std::atomic_ref<BYTE>(srb.SRB_Status).load();
+  // A library that says "completed" while the adapter or the target reported a problem must not
+  // make the command read as success: the target's status is the final word.
+  if (outcome.status == SS_COMP && (srb.SRB_HaStat != 0 || srb.SRB_TargStat != 0)) {
+    outcome.status = SS_ERR;
+  }
   if (outcome.status != SS_COMP) {
     std::array<std::uint8_t, kKeptSenseBytes> sense{};
     std::copy_n(srb.SenseArea, kKeptSenseBytes, sense.begin());

@@ -21,6 +21,13 @@ std::int32_t StatusOfFailedRequest(DWORD error) {
   return static_cast<std::int32_t>(error);
 }
 
+// Status byte 1 is reserved: no target should send it, but a drive or a port driver can. Passed
+// through unchanged it would read as success once the request had failed on the device.
+std::int32_t StatusOfTarget(std::uint8_t scsiStatus) {
+  if (scsiStatus == 1) return kPassThroughStatusReservedScsiStatus;
+  return scsiStatus;
+}
+
 }  // namespace
 
 BackendOutcome PassThroughBackend::Execute(const CommandRequest& request) {
@@ -47,8 +54,8 @@ BackendOutcome PassThroughBackend::Execute(const CommandRequest& request) {
   BOOL ok = platform_.deviceIo.DeviceIoControl(state_.DriveHandleTable[index],
                                                IOCTL_SCSI_PASS_THROUGH_DIRECT, &record,
                                                sizeof record, &record, sizeof record, &returned);
-  std::int32_t status =
-      ok ? record.spt.ScsiStatus : StatusOfFailedRequest(platform_.deviceIo.GetLastError());
+  std::int32_t status = ok ? StatusOfTarget(record.spt.ScsiStatus)
+                           : StatusOfFailedRequest(platform_.deviceIo.GetLastError());
 
   BackendOutcome outcome;
   if (status != 0) {

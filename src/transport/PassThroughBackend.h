@@ -11,6 +11,9 @@ namespace korvel::transport {
 // What an address without a drive handle reports: nothing was sent.
 inline constexpr std::int32_t kStatusNoDriveHandle = -1;
 
+// What the reserved SCSI status byte 1 reports: any value but 1, which would read as success.
+inline constexpr std::int32_t kPassThroughStatusReservedScsiStatus = 0x30001;
+
 // TimeOutValue of every request, in seconds (30 hours: firmware saves may take long).
 inline constexpr platform::DWORD kPassThroughTimeoutSeconds = 108000;
 

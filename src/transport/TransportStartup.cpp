@@ -38,7 +38,10 @@ void CloseEarlierHandles(DeviceIo& io, TransportState& state) {
 }
 
 // Records one CD-ROM drive letter; false when the drive cannot be used (its handle does not
-// open, its address cannot be asked, or the address has no slot in the tables).
+// open, its address cannot be asked, or the address has no slot in the tables). Only drives on
+// bus 0 of their port are kept: the scan's inquiry-data search reads bus 0 alone, and the tables
+// have no room for the bus, so a drive with the same target ID on another bus would take over
+// the address the scan showed for the drive on bus 0.
 bool RecordDrive(DeviceIo& io, TransportState& state, int driveIndex, int found) {
   char deviceName[] = "\\\\.\\C:";
   deviceName[4] = static_cast<char>('A' + driveIndex);
@@ -52,7 +55,7 @@ bool RecordDrive(DeviceIo& io, TransportState& state, int driveIndex, int found)
   if (io.DeviceIoControl(handle, IOCTL_SCSI_GET_ADDRESS, nullptr, 0, reply.data(), kReplyBufferSize,
                          &returned)) {
     std::memcpy(&address, reply.data(), sizeof address);
-    slot = SlotOf(address.PortNumber, address.TargetId);
+    if (address.PathId == 0) slot = SlotOf(address.PortNumber, address.TargetId);
   }
   if (!slot) {
     io.CloseHandle(handle);

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
 #include "app/AppOptions.h"
 #include "app/DialogHooks.h"
 
@@ -55,7 +59,20 @@ INSTANTIATE_TEST_SUITE_P(
         OptionsCase{{"--log-commands=l", "--simulate=s.json"}, nullptr, true, "s.json", "l", false},
         OptionsCase{{"--debug-trace"}, nullptr, false, "", "", true},
         OptionsCase{{}, "1", false, "", "", true}, OptionsCase{{}, "0", false, "", "", false},
-        OptionsCase{{}, "", false, "", "", false}));
+        OptionsCase{{}, "", false, "", "", false},
+        // Qt's own options are left to Qt, with one dash or two, value apart or after "=".
+        OptionsCase{{"-platform", "offscreen", "--simulate", "-style=fusion", "-reverse"},
+                    nullptr,
+                    true,
+                    "",
+                    "",
+                    false},
+        OptionsCase{{"--platform", "xcb", "--log-commands", "l", "--qwindowtitle", "T"},
+                    nullptr,
+                    false,
+                    "",
+                    "l",
+                    false}));
 
 struct RefusedCase {
   std::vector<std::string> arguments;
@@ -74,12 +91,14 @@ TEST_P(AppOptionsRefused, EndsWithTheStatus) {
   EXPECT_EQ(std::get<int>(parsed), GetParam().exitStatus);
 }
 
-INSTANTIATE_TEST_SUITE_P(CommandLines, AppOptionsRefused,
-                         ::testing::Values(RefusedCase{{"--help"}, 0},
-                                           RefusedCase{{"--frobnicate"}, 2},
-                                           RefusedCase{{"--log-commands"}, 2},
-                                           RefusedCase{{"stray"}, 2},
-                                           RefusedCase{{"--screenshot-script", "/tmp"}, 2}));
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, AppOptionsRefused,
+    ::testing::Values(RefusedCase{{"--help"}, 0}, RefusedCase{{"--frobnicate"}, 2},
+                      RefusedCase{{"--log-commands"}, 2}, RefusedCase{{"stray"}, 2},
+                      RefusedCase{{"--log-commands", ""}, 2}, RefusedCase{{"--log-commands="}, 2},
+                      RefusedCase{{"--simulate="}, 2},
+                      RefusedCase{{"-platform", "offscreen", "--help"}, 0},
+                      RefusedCase{{"--screenshot-script", "/tmp"}, 2}));
 
 struct FilterCase {
   const char* filter;
@@ -97,10 +116,56 @@ TEST_P(FileDialogFilters, BecomeQtNameFilters) {
   EXPECT_EQ(QtNameFiltersOf(GetParam().filter), QString::fromLatin1(GetParam().qtFilters));
 }
 
+TEST(FileDialogFilterTest, AllFilesShowsNamesWithoutADot) {
+  const QStringList filters = QtNameFiltersOf("Upgrade Files (*.bin)|*.bin|All Files (*.*)|*.*||")
+                                  .split(QStringLiteral(";;"));
+  ASSERT_EQ(filters.size(), 2);
+  // Qt filters by the patterns inside the label's parentheses.
+  const QString all = filters[1];
+  const QStringList patterns = all.mid(all.indexOf('(') + 1).chopped(1).split(' ');
+  bool matches = false;
+  for (const QString& pattern : patterns) {
+    matches =
+        matches || QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern))
+                       .match(QStringLiteral("FIRMWARE"))
+                       .hasMatch();
+  }
+  EXPECT_TRUE(matches) << all.toStdString();
+}
+
+TEST(TypedFileNameTest, TriesTheNameAsTypedThenLowerThenUpperExtension) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  const auto touch = [&](const char* name) {
+    QFile file(folder.filePath(QString::fromLatin1(name)));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    return file.fileName();
+  };
+  const QString plain = touch("plain");
+  touch("plain.bin");
+  const QString lower = touch("lower.bin");
+  touch("lower.BIN");
+  const QString upper = touch("upper.BIN");
+  const struct {
+    QString typed;
+    QString expected;
+  } cases[] = {
+      {plain, plain},
+      {folder.filePath("lower"), lower},
+      {folder.filePath("upper"), upper},
+      {folder.filePath("missing"), folder.filePath("missing")},
+      {folder.filePath("other.img"), folder.filePath("other.img")},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CompletedFileName(c.typed, QStringLiteral("BIN")), c.expected)
+        << c.typed.toStdString();
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Filters, FileDialogFilters,
     ::testing::Values(FilterCase{"Upgrade Files (*.bin)|*.bin|All Files (*.*)|*.*||",
-                                 "Upgrade Files (*.bin);;All Files (*.*)"},
+                                 "Upgrade Files (*.bin);;All Files (*)"},
                       FilterCase{"Images (*.img)|*.img||", "Images (*.img)"}, FilterCase{"", ""}));
 
 }  // namespace

@@ -26,6 +26,27 @@ struct ProgramRun {
   QByteArray standardError;
 };
 
+struct ProgramOutput {
+  int exitCode = -1;
+  QByteArray standardOutput;
+  QByteArray standardError;
+};
+
+// The program on a machine without any display: no X server, no Wayland, and a platform
+// plugin that does not exist, so that making the Qt application would abort.
+ProgramOutput RunWithoutDisplay(const QStringList& arguments) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("no-such-platform"));
+  environment.remove(QStringLiteral("DISPLAY"));
+  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral(KORVEL_UPGRADE_PROGRAM), arguments);
+  EXPECT_TRUE(process.waitForFinished(60000));
+  return ProgramOutput{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                       process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
 ProgramRun RunProgram(const QStringList& arguments, const QString& debugEnvironment = {}) {
   QProcess process;
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -94,6 +115,37 @@ TEST_F(ProgramRunTest, AScenarioWithFaultsEndsWithBadUsageBeforeAnyWindow) {
   const ProgramRun run = RunProgram({QStringLiteral("--simulate=") + Path("broken.json")});
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_TRUE(run.standardError.contains("os")) << run.standardError.toStdString();
+}
+
+TEST(ProgramWithoutDisplayTest, HelpAndBadUsageNeedNoDisplay) {
+  const ProgramOutput help = RunWithoutDisplay({QStringLiteral("--help")});
+  EXPECT_EQ(help.exitCode, 0) << help.standardError.toStdString();
+  EXPECT_TRUE(help.standardOutput.contains("--simulate")) << help.standardOutput.toStdString();
+
+  const struct {
+    QStringList arguments;
+    const char* message;
+  } refused[] = {
+      {{QStringLiteral("--frobnicate")}, "--frobnicate"},
+      {{QStringLiteral("--log-commands"), QString()}, "--log-commands needs a file name"},
+      {{QStringLiteral("--simulate=")}, "--simulate= needs a scenario file"},
+      {{QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("stray")},
+       "stray"},
+  };
+  for (const auto& c : refused) {
+    const ProgramOutput run = RunWithoutDisplay(c.arguments);
+    EXPECT_EQ(run.exitCode, 2) << c.arguments.join(' ').toStdString();
+    EXPECT_TRUE(run.standardError.contains(c.message)) << run.standardError.toStdString();
+  }
+}
+
+TEST_F(ProgramRunTest, ALogThatCannotTakeTheRecordsEndsWithBadUsage) {
+  const ProgramRun run =
+      RunProgram({"--simulate", "--log-commands", "/dev/full", "--screenshot-script",
+                  directory_.path(), "--screenshot-image", image_});
+  EXPECT_EQ(run.exitCode, 2) << run.standardError.toStdString();
+  EXPECT_TRUE(run.standardError.contains("cannot write the command log /dev/full"))
+      << run.standardError.toStdString();
 }
 
 }  // namespace

@@ -175,10 +175,11 @@ AdapterSettings ReadAdapter(const json& value, const std::string& where) {
     const json& targets = value["targets"];
     const std::string list = Join(where, "targets");
     if (!targets.is_array()) Fail(list, "must be a list of target objects");
-    std::set<std::uint8_t> ids;
+    // A port may use one target ID on each of its buses, as real multi-bus ports do.
+    std::set<std::pair<std::uint8_t, std::uint8_t>> ids;
     for (std::size_t i = 0; i < targets.size(); ++i) {
       TargetSettings target = ReadTarget(targets[i], Index(list, i));
-      if (!ids.insert(target.id).second) {
+      if (!ids.insert({target.bus, target.id}).second) {
         Fail(Join(Index(list, i), "id"),
              std::to_string(target.id) + " is used by another target of this adapter");
       }

@@ -294,5 +294,22 @@ TEST(LinuxStartTransportTest, AMachineWithoutScsiDevicesHasNoTransport) {
   EXPECT_EQ(StopTransport(transport), 0);
 }
 
+TEST_F(LinuxHostAdaptersTest, NoScsiStatusButGoodReadsAsSuccess) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  const std::uint8_t testUnitReady[6] = {};
+  for (int scsiStatus = 0; scsiStatus < 256; ++scsiStatus) {
+    access_.answer = [scsiStatus](sg_io_hdr_t& h, int&) {
+      h.status = static_cast<unsigned char>(scsiStatus);
+      h.driver_status = scsiStatus == 0 ? 0 : 0x08;
+      return 0;
+    };
+    const std::int32_t status = transport.ExecuteCommand(1, 0, testUnitReady, nullptr, 0);
+    EXPECT_EQ(status == 1, scsiStatus == 0) << scsiStatus;
+  }
+}
+
 }  // namespace
 }  // namespace korvel::transport
