@@ -9,6 +9,8 @@
 #   ./korvel.sh package   make the Debian package (build/default/package/korvel_*.deb)
 #   ./korvel.sh package-test  make it, install it with apt-get, try the installed programs,
 #                         run lintian on it and remove it again (needs root, as CI has)
+#   ./korvel.sh fuzz [TARGET] [SECONDS]  run each fuzz target (or one) for SECONDS (default 60)
+#   ./korvel.sh fuzz-smoke  run each fuzz target for a few seconds from its seed corpus (CI)
 #
 # On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
 # or through sudo when that is available).
@@ -93,6 +95,68 @@ package_test() {
   "$here/packaging/tests/install-test.sh" "$(ls "$here"/build/default/package/korvel_*.deb)"
 }
 
+fuzz_targets() {
+  local target
+  for target in "$here"/fuzz/*Fuzzer.cpp; do
+    target="$(basename "$target" Fuzzer.cpp)"
+    # ScenarioFuzzer -> scenario, UpgradeFile -> upgrade_file
+    echo "$target" | sed 's/\([a-z]\)\([A-Z]\)/\1_\2/g' | tr '[:upper:]' '[:lower:]'
+  done
+}
+
+# run_fuzzer TARGET SECONDS [SEEDS_ONLY]: libFuzzer on TARGET for SECONDS. The corpus it grows is
+# kept in build/fuzz/corpus/TARGET (the checked-in seeds in fuzz/corpus/TARGET are only read);
+# a crash is written to build/fuzz/artifacts/.
+run_fuzzer() {
+  local target="$1" seconds="$2" seeds_only="${3:-}"
+  local program="$here/build/fuzz/fuzz/fuzz_$target"
+  local seeds="$here/fuzz/corpus/$target"
+  local corpus="$here/build/fuzz/corpus/$target"
+  [ -n "$seeds_only" ] && corpus="$(mktemp -d)"
+  mkdir -p "$corpus" "$here/build/fuzz/artifacts"
+  local options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
+    -artifact_prefix="$here/build/fuzz/artifacts/$target-")
+  [ -f "$here/fuzz/$target.dict" ] && options+=(-dict="$here/fuzz/$target.dict")
+  echo "== fuzz_$target, $seconds s"
+  local log status=0
+  log="$(mktemp)"
+  "$program" "${options[@]}" "$corpus" "$seeds" >"$log" 2>&1 || status=$?
+  # The closing figures: executions, coverage, corpus, speed, peak memory.
+  grep -E '^(#[0-9]+[[:space:]]+DONE|Done |stat::(number_of_executed_units|peak_rss_mb))' "$log" || true
+  if [ "$status" -ne 0 ]; then
+    grep -A 40 -E '==[0-9]+==ERROR|runtime error|deadly signal' "$log" | head -n 60 >&2 ||
+      tail -n 40 "$log" >&2
+  fi
+  rm -f "$log"
+  [ -n "$seeds_only" ] && rm -rf "$corpus"
+  return "$status"
+}
+
+fuzz() {
+  local only="${1:-}" seconds="${2:-60}"
+  case "$seconds" in '' | *[!0-9]* | 0)
+    echo "error: SECONDS must be a whole number above 0, not '$seconds'" >&2
+    exit 2
+    ;;
+  esac
+  local targets
+  targets="$(fuzz_targets)"
+  if [ -n "$only" ] && ! grep -qx "$only" <<<"$targets"; then
+    echo "error: no fuzz target '$only'; the targets are:" $targets >&2
+    exit 2
+  fi
+  install_missing clang libclang-rt-14-dev
+  build fuzz
+  local failed=()
+  for target in ${only:-$targets}; do
+    run_fuzzer "$target" "$seconds" "${3:-}" || failed+=("$target")
+  done
+  if [ ${#failed[@]} -gt 0 ]; then
+    echo "error: these fuzz targets failed: ${failed[*]} (inputs in build/fuzz/artifacts/)" >&2
+    exit 1
+  fi
+}
+
 demo() {
   build default
   "$here/tools/demo.sh" "$here/build/default"
@@ -106,8 +170,10 @@ case "${1:-}" in
   screenshots) screenshots ;;
   package) package ;;
   package-test) package_test ;;
+  fuzz) fuzz "${2:-}" "${3-60}" ;;
+  fuzz-smoke) fuzz "" 5 seeds-only ;;
   *)
-    sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

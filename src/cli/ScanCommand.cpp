@@ -1,5 +1,6 @@
 #include "cli/ScanCommand.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -7,6 +8,7 @@
 #include "cli/ExitCodes.h"
 #include "cli/SafeText.h"
 #include "drive/DriveScan.h"
+#include "transport/HostAdapterInquiry.h"
 
 namespace korvel::cli {
 
@@ -45,10 +47,13 @@ void PrintJson(CliContext& context, const std::vector<drive::FoundDrive>& drives
   context.out() << SafeJson(document) << '\n';
 }
 
-void PrintTable(CliContext& context, int adapters, const std::vector<drive::FoundDrive>& drives) {
+void PrintTable(CliContext& context, int adapters, int reported,
+                const std::vector<drive::FoundDrive>& drives) {
   std::ostream& out = context.out();
   out << "Transport: " << context.TransportName() << ", " << adapters << " host adapter"
-      << (adapters == 1 ? "" : "s") << " scanned\n";
+      << (adapters == 1 ? "" : "s") << " scanned";
+  if (reported != adapters) out << " (" << reported << " reported)";
+  out << '\n';
   if (drives.empty()) {
     out << "No Korvel drive was found.\n";
     return;
@@ -80,14 +85,20 @@ std::string ScanCommand::description() const {
 int ScanCommand::Run(CliContext& context) {
   std::optional<int> adapters = context.StartTransport();
   if (!adapters) return kExitNoTransport;
-  std::vector<drive::FoundDrive> drives = drive::ScanForDrives(context.transport(), *adapters);
+  // Adapters from 8 up have no place in the address tables: they are named below, not scanned.
+  const int reachable = std::min(*adapters, transport::kMaxAdapters);
+  std::vector<drive::FoundDrive> drives = drive::ScanForDrives(context.transport(), reachable);
   if (std::optional<transport::DeviceAddress> only = context.requestedDrive()) {
     std::erase_if(drives, [&](const drive::FoundDrive& found) { return found.address != *only; });
   }
   if (context.options().json) {
     PrintJson(context, drives);
   } else {
-    PrintTable(context, *adapters, drives);
+    PrintTable(context, reachable, *adapters, drives);
+  }
+  for (const std::string& note :
+       transport::UnreachableAdapterNotes(context.transport(), *adapters)) {
+    context.err() << "note: " << note << '\n';
   }
   context.PrintNotes();
   return kExitSuccess;

@@ -60,6 +60,9 @@ std::uint64_t ReadUnsigned(const json& value, const std::string& path, std::uint
     const auto signedNumber = value.get<std::int64_t>();
     if (signedNumber < 0) Fail(path, "must not be negative");
     number = static_cast<std::uint64_t>(signedNumber);
+  } else if (value.is_number_float()) {
+    // Fractional, or a whole number beyond 64 bits, which the JSON reader keeps as a double.
+    Fail(path, value.dump() + " is not a whole number from 0 to " + std::to_string(maximum));
   } else if (value.is_string()) {
     const std::string& text = value.get_ref<const std::string&>();
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');

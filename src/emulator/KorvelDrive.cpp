@@ -10,7 +10,7 @@ namespace korvel::emulator {
 namespace {
 
 // READ(6) carries a 21-bit address; the top 3 bits of byte 1 are the old LUN field.
-constexpr std::uint32_t kRead6AddressMask = 0x1FFFFF;
+constexpr std::uint32_t kRead6LastAddress = 0x1FFFFF;
 // READ CD byte 9: which fields of each sector to return.
 constexpr std::uint8_t kReadCdNothing = 0x00;
 constexpr std::uint8_t kReadCdUserData = 0x10;
@@ -147,7 +147,10 @@ CommandResult KorvelDrive::ModeSelect(const Command& command, bool tenByte) {
 }
 
 CommandResult KorvelDrive::Read6(const Command& command) {
-  const auto lba = static_cast<std::uint32_t>(command.Field(1, 3)) & kRead6AddressMask;
+  // Bits above the 21 would be masked to another block's address: a host that sets them asks
+  // for a block this command cannot reach, and gets an error rather than that other block.
+  const auto lba = static_cast<std::uint32_t>(command.Field(1, 3));
+  if (lba > kRead6LastAddress) return CheckCondition(sense::kLbaOutOfRange);
   const std::uint32_t count = command.cdb[4] == 0 ? 256 : command.cdb[4];
   return SendSectors(command, lba, count,
                      modePages_.blockLength() == kRawSectorSize ? kRawSectorSize : kUserDataSize);

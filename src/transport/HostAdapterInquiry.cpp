@@ -6,6 +6,7 @@
 
 #include "platform/AspiRecords.h"
 #include "platform/NtScsiRecords.h"
+#include "transport/DeviceAddress.h"
 #include "transport/RegistryKeys.h"
 
 namespace korvel::transport {
@@ -56,7 +57,34 @@ std::int32_t PortHostAdapterInquiry(ScsiTransport& transport, std::uint8_t adapt
   return 1;
 }
 
+// The identifier as a note can show it: the field comes from a driver.
+std::string PrintableIdentifier(const char* identifier) {
+  std::string text(identifier);
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  for (char& c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte > 0x7E) c = '?';
+  }
+  return text;
+}
+
 }  // namespace
+
+std::vector<std::string> UnreachableAdapterNotes(ScsiTransport& transport, int reportedCount) {
+  std::vector<std::string> notes;
+  const char* kind = transport.state().PassThroughMode ? "SCSI port " : "ASPI host adapter ";
+  for (int adapter = kMaxAdapters; adapter < reportedCount && adapter <= 0xFF; ++adapter) {
+    HostAdapterIdentity identity;
+    std::string name;
+    if (HostAdapterInquiry(transport, static_cast<std::uint8_t>(adapter), identity) == SS_COMP) {
+      name = PrintableIdentifier(identity.identifier);
+    }
+    notes.push_back(kind + std::to_string(adapter) + (name.empty() ? "" : " (" + name + ")") +
+                    ": cannot be reached, only adapters 0 to " + std::to_string(kMaxAdapters - 1) +
+                    " can be addressed");
+  }
+  return notes;
+}
 
 std::int32_t HostAdapterInquiry(ScsiTransport& transport, std::uint8_t adapter,
                                 HostAdapterIdentity& identity) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "transport/ScsiTransport.h"
 
@@ -21,6 +22,12 @@ struct HostAdapterIdentity {
 // characters as identifier, manager "N/A"; result 1.
 std::int32_t HostAdapterInquiry(ScsiTransport& transport, std::uint8_t adapter,
                                 HostAdapterIdentity& identity);
+
+// The adapters from 8 up of the `reportedCount` that the start-up counted: the address tables
+// hold adapters 0..7 only, so their drives cannot be reached. One line for each, naming it by
+// its inquiry's identifier (blanks trimmed, unprintable bytes as '?'); none when
+// `reportedCount` is 8 or less.
+std::vector<std::string> UnreachableAdapterNotes(ScsiTransport& transport, int reportedCount);
 
 // The whole "Driver" value of HKEY_LOCAL_MACHINE\HARDWARE\DEVICEMAP\Scsi\Scsi Port <port>, or
 // "unknown" when it cannot be read.

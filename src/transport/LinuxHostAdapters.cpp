@@ -75,8 +75,10 @@ int LinuxHostAdapters::MapAdapters() {
   nodes_.fill(std::nullopt);
   notes_.clear();
 
+  const platform::linux_host::SysfsScsiDiscovery::Scan scan = discovery_.ScanDevices();
+  notes_ = scan.skipped;
   std::vector<SysfsScsiDevice> usable;
-  for (const SysfsScsiDevice& device : discovery_.Devices()) {
+  for (const SysfsScsiDevice& device : scan.devices) {
     // Disks and everything else that is no optical drive are none of this program's business.
     if (device.peripheralType != kTypeCdDvd && device.peripheralType != kTypeWorm) continue;
     const char* reason = nullptr;

@@ -160,6 +160,30 @@ TEST(ScanCommandTest, AnEmptyScanSaysSoAndSucceeds) {
   EXPECT_EQ(nlohmann::json::parse(json.out), nlohmann::json::parse(R"({"drives": []})"));
 }
 
+// The address tables hold adapters 0..7; an ASPI library that reports more must not have them
+// counted as scanned nor dropped without a word.
+TEST(ScanCommandTest, AspiAdaptersFromTheEighthUpAreNamedAsUnreachable) {
+  TempFolder folder;
+  std::string adapters;
+  for (int id = 0; id < 10; ++id) {
+    adapters += (id == 0 ? "" : ",") + std::string(R"({"id": )") + std::to_string(id) +
+                R"(, "driver": "ha)" + std::to_string(id) + R"(", "targets": [{"id": 2}]})";
+  }
+  const std::string scenario =
+      folder.Write("ten.json", R"({"os": "win98", "aspi": {"installed": true}, "adapters": [)" +
+                                   adapters + "]}");
+  ProgramRun run = Korvelfw({"--simulate=" + scenario, "scan"});
+  ASSERT_EQ(run.exitCode, kExitSuccess) << run.err;
+  EXPECT_EQ(run.out.substr(0, run.out.find('\n') + 1),
+            "Transport: ASPI for Win32, 8 host adapters scanned (10 reported)\n");
+  EXPECT_NE(run.out.find("8 Korvel drives found."), std::string::npos) << run.out;
+  EXPECT_EQ(run.err,
+            "note: ASPI host adapter 8 (ha8): cannot be reached, only adapters 0 to 7 can be "
+            "addressed\n"
+            "note: ASPI host adapter 9 (ha9): cannot be reached, only adapters 0 to 7 can be "
+            "addressed\n");
+}
+
 TEST(ScanCommandTest, WithoutATransportPrintsTheStartupErrorAndExits3) {
   TempFolder folder;
   const std::string scenario = folder.Write("bare.json", R"({"os": "win95"})");

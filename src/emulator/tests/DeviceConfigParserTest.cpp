@@ -37,7 +37,7 @@ TEST(DeviceConfigParserTest, RefusalsNameTheKey) {
       {{{"colour", "red"}, {"size", 1}},
        kWhere + ".colour: unknown key; " + kWhere + ".size: unknown key"},
       {{{"maker", "acme"}}, kWhere + ".maker: expected \"korvel\" or \"other\", got \"acme\""},
-      {{{"delay_ms", 1.5}}, kWhere + ".delay_ms: expected a number"},
+      {{{"delay_ms", 1.5}}, kWhere + ".delay_ms: 1.5 is not a whole number from 0 to 86400000"},
       {{{"restart_ms", "soon"}},
        kWhere + ".restart_ms: expected a number (decimal or 0x hexadecimal), got \"soon\""},
       {{{"faults", {{"opcode", 0}}}}, kWhere + ".faults: expected a list"},

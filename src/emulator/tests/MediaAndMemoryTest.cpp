@@ -128,6 +128,42 @@ TEST(DiscReadTest, BeyondTheDiscAndBadFields) {
   }
 }
 
+// READ(6) carries 21 address bits; the top three bits of byte 1 cannot belong to the address.
+// A host that writes them must get an error, never another block's data with GOOD.
+TEST(DiscReadTest, Read6BeyondTwentyOneBitsIsOutOfRangeNotAnotherBlock) {
+  json target = Rz5140();
+  target["disc"] = {{"blocks", 0x300000}};  // more blocks than READ(6) reaches
+  DeviceUnderTest drive(target);
+  const struct {
+    Bytes cdb;
+    std::uint8_t status;
+    std::uint32_t firstBlock;  // of the data, when GOOD
+  } cases[] = {
+      {{0x08, 0x1F, 0xFF, 0xFF, 1, 0}, kStatusGood, 0x1FFFFF},     // the highest block it reaches
+      {{0x08, 0x20, 0x00, 0x05, 1, 0}, kStatusCheckCondition, 0},  // was block 5
+      {{0x08, 0xE0, 0x00, 0x00, 1, 0}, kStatusCheckCondition, 0},  // was block 0
+      {{0x08, 0xFF, 0xFF, 0xFF, 1, 0}, kStatusCheckCondition, 0},
+  };
+  for (const auto& c : cases) {
+    Bytes data(2048, 0xAA);
+    const CommandResult result = drive.In(c.cdb, data);
+    ASSERT_EQ(result.status, c.status) << int(c.cdb[1]);
+    if (c.status == kStatusGood) {
+      EXPECT_EQ(Bytes(data.begin(), data.begin() + 4),
+                (Bytes{std::uint8_t(c.firstBlock >> 24), std::uint8_t(c.firstBlock >> 16),
+                       std::uint8_t(c.firstBlock >> 8), std::uint8_t(c.firstBlock)}));
+      continue;
+    }
+    EXPECT_EQ(result.transferred, 0u);
+    EXPECT_EQ(data, Bytes(2048, 0xAA)) << "no block's data is delivered";
+    const Bytes sense = drive.RequestSense();
+    EXPECT_EQ(sense[0], 0x70);   // current error, fixed format
+    EXPECT_EQ(sense[2], 0x05);   // ILLEGAL REQUEST
+    EXPECT_EQ(sense[12], 0x21);  // LOGICAL BLOCK ADDRESS OUT OF RANGE
+    EXPECT_EQ(sense[13], 0x00);
+  }
+}
+
 TEST(ReadCapacityTest, LastBlockAndBlockLength) {
   DeviceUnderTest drive(Rz5140());
   Bytes data(8, 0);

@@ -1,11 +1,15 @@
 #include "platform/linux/SysfsScsiDiscovery.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <charconv>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <tuple>
+
+#include "platform/linux/SysfsAttributes.h"
 
 namespace korvel::platform::linux_host {
 
@@ -13,41 +17,53 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Standard INQUIRY data: the identity fields a binary "inquiry" attribute holds.
-constexpr std::size_t kVendorOffset = 8;
-constexpr std::size_t kProductOffset = 16;
-constexpr std::size_t kRevisionOffset = 32;
-constexpr std::size_t kIdentityEnd = 36;
+// Attributes are a page at most; more than this is no attribute.
+constexpr std::size_t kMaxAttributeBytes = 64 * 1024;
 
+// An attribute that exists but cannot be read: the device it belongs to is skipped.
+struct UnreadableAttribute {
+  fs::path path;
+  int error = 0;
+};
+
+// The bytes of an attribute; nothing when the file does not exist. Read with the system calls
+// themselves: a read error is an answer here (EISDIR, EIO), not an exception from a stream.
 std::optional<std::string> ReadAttribute(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  return text;
-}
-
-// sysfs text attributes end with one newline; the blanks before it belong to the field.
-std::string TextAttribute(const fs::path& path) {
-  std::string text = ReadAttribute(path).value_or("");
-  if (!text.empty() && text.back() == '\n') text.pop_back();
-  return text;
-}
-
-// "H:C:T:L" as the class directory names its entries.
-bool ParseAddress(const std::string& name, SysfsScsiDevice& device) {
-  int* fields[] = {&device.host, &device.channel, &device.target, &device.lun};
-  const char* at = name.data();
-  const char* end = name.data() + name.size();
-  for (std::size_t i = 0; i < std::size(fields); ++i) {
-    auto [next, error] = std::from_chars(at, end, *fields[i]);
-    if (error != std::errc() || *fields[i] < 0) return false;
-    at = next;
-    if (i + 1 < std::size(fields)) {
-      if (at == end || *at != ':') return false;
-      ++at;
-    }
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT) return std::nullopt;
+    throw UnreadableAttribute{path, errno};
   }
-  return at == end;
+  std::string bytes(kMaxAttributeBytes, '\0');
+  std::size_t size = 0;
+  int error = 0;
+  while (size < bytes.size()) {
+    const ssize_t got = ::read(fd, bytes.data() + size, bytes.size() - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) error = errno;
+    if (got <= 0) break;
+    size += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  if (error != 0) throw UnreadableAttribute{path, error};
+  bytes.resize(size);
+  return bytes;
+}
+
+std::string TextAttribute(const fs::path& path) {
+  const std::optional<std::string> raw = ReadAttribute(path);
+  return raw ? std::string(TextAttributeValue(*raw)) : std::string();
+}
+
+// The names in a directory; a directory that cannot be listed lists nothing. The iterator is
+// advanced with an error code: its operator++ would throw.
+std::vector<fs::path> EntriesOf(const fs::path& dir) {
+  std::vector<fs::path> entries;
+  std::error_code error;
+  for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+    entries.push_back(it->path());
+  }
+  return entries;
 }
 
 // The node a driver made for the device: a directory "<driver>/<node>" in current kernels, a
@@ -56,14 +72,10 @@ std::string NodeName(const fs::path& deviceDir, const std::string& driver) {
   std::error_code error;
   const fs::path classDir = deviceDir / driver;
   if (fs::is_directory(classDir, error)) {
-    for (const auto& entry : fs::directory_iterator(classDir, error)) {
-      return entry.path().filename().string();
-    }
+    for (const fs::path& entry : EntriesOf(classDir)) return entry.filename().string();
   }
-  const std::string prefix = driver + ":";
-  for (const auto& entry : fs::directory_iterator(deviceDir, error)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind(prefix, 0) == 0) return name.substr(prefix.size());
+  for (const fs::path& entry : EntriesOf(deviceDir)) {
+    if (auto node = NodeOfLinkName(entry.filename().string(), driver)) return *node;
   }
   return {};
 }
@@ -71,12 +83,14 @@ std::string NodeName(const fs::path& deviceDir, const std::string& driver) {
 void ReadIdentity(const fs::path& deviceDir, SysfsScsiDevice& device) {
   // The raw INQUIRY data, where the kernel offers it, keeps every byte; the text attributes
   // are the fallback of older kernels.
-  std::optional<std::string> inquiry = ReadAttribute(deviceDir / "inquiry");
-  if (inquiry && inquiry->size() >= kIdentityEnd) {
-    device.vendor = inquiry->substr(kVendorOffset, kProductOffset - kVendorOffset);
-    device.product = inquiry->substr(kProductOffset, kRevisionOffset - kProductOffset);
-    device.revision = inquiry->substr(kRevisionOffset, kIdentityEnd - kRevisionOffset);
-    return;
+  const std::optional<std::string> inquiry = ReadAttribute(deviceDir / "inquiry");
+  if (inquiry) {
+    if (std::optional<InquiryIdentity> identity = IdentityFromInquiry(*inquiry)) {
+      device.vendor = std::move(identity->vendor);
+      device.product = std::move(identity->product);
+      device.revision = std::move(identity->revision);
+      return;
+    }
   }
   device.vendor = TextAttribute(deviceDir / "vendor");
   device.product = TextAttribute(deviceDir / "model");
@@ -84,11 +98,8 @@ void ReadIdentity(const fs::path& deviceDir, SysfsScsiDevice& device) {
 }
 
 int PeripheralType(const fs::path& deviceDir) {
-  const std::string text = TextAttribute(deviceDir / "type");
-  int type = -1;
-  auto [next, error] = std::from_chars(text.data(), text.data() + text.size(), type);
-  (void)next;
-  return error == std::errc() ? type : -1;
+  const std::optional<std::string> raw = ReadAttribute(deviceDir / "type");
+  return raw ? ParsePeripheralType(*raw) : -1;
 }
 
 }  // namespace
@@ -96,27 +107,39 @@ int PeripheralType(const fs::path& deviceDir) {
 SysfsScsiDiscovery::SysfsScsiDiscovery(fs::path sysfsRoot, fs::path devRoot)
     : sysfsRoot_(std::move(sysfsRoot)), devRoot_(std::move(devRoot)) {}
 
-std::vector<SysfsScsiDevice> SysfsScsiDiscovery::Devices() const {
-  std::vector<SysfsScsiDevice> devices;
-  std::error_code error;
-  const fs::path classDir = sysfsRoot_ / "class" / "scsi_device";
-  for (const auto& entry : fs::directory_iterator(classDir, error)) {
+SysfsScsiDiscovery::Scan SysfsScsiDiscovery::ScanDevices() const {
+  Scan scan;
+  for (const fs::path& entry : EntriesOf(sysfsRoot_ / "class" / "scsi_device")) {
+    const std::string name = entry.filename().string();
+    const std::optional<ScsiAddress> address = ParseScsiAddress(name);
+    if (!address) continue;
     SysfsScsiDevice device;
-    if (!ParseAddress(entry.path().filename().string(), device)) continue;
-    const fs::path deviceDir = entry.path() / "device";
-    device.peripheralType = PeripheralType(deviceDir);
-    ReadIdentity(deviceDir, device);
+    device.host = address->host;
+    device.channel = address->channel;
+    device.target = address->target;
+    device.lun = address->lun;
+    const fs::path deviceDir = entry / "device";
+    try {
+      device.peripheralType = PeripheralType(deviceDir);
+      ReadIdentity(deviceDir, device);
+    } catch (const UnreadableAttribute& fault) {
+      scan.skipped.push_back(name + ": skipped, " + fault.path.string() +
+                             " cannot be read: " + std::strerror(fault.error));
+      continue;
+    }
     const std::string sg = NodeName(deviceDir, "scsi_generic");
     if (!sg.empty()) device.sgNode = (devRoot_ / sg).string();
     const std::string block = NodeName(deviceDir, "block");
     if (!block.empty()) device.blockNode = (devRoot_ / block).string();
-    devices.push_back(std::move(device));
+    scan.devices.push_back(std::move(device));
   }
-  std::sort(devices.begin(), devices.end(), [](const SysfsScsiDevice& a, const SysfsScsiDevice& b) {
-    return std::tie(a.host, a.channel, a.target, a.lun) <
-           std::tie(b.host, b.channel, b.target, b.lun);
-  });
-  return devices;
+  std::sort(scan.devices.begin(), scan.devices.end(),
+            [](const SysfsScsiDevice& a, const SysfsScsiDevice& b) {
+              return std::tie(a.host, a.channel, a.target, a.lun) <
+                     std::tie(b.host, b.channel, b.target, b.lun);
+            });
+  std::sort(scan.skipped.begin(), scan.skipped.end());
+  return scan;
 }
 
 }  // namespace korvel::platform::linux_host

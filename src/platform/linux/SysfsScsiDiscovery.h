@@ -28,8 +28,15 @@ class SysfsScsiDiscovery {
   explicit SysfsScsiDiscovery(std::filesystem::path sysfsRoot = "/sys",
                               std::filesystem::path devRoot = "/dev");
 
-  // Every device listed, ordered by host, channel, target and LUN.
-  std::vector<SysfsScsiDevice> Devices() const;
+  // Every device listed, ordered by host, channel, target and LUN. A device whose attributes
+  // cannot be read (a directory where a file belongs, an I/O error) is left out and named in
+  // `skipped`: one bad device does not stop the scan.
+  struct Scan {
+    std::vector<SysfsScsiDevice> devices;
+    std::vector<std::string> skipped;  // "H:C:T:L: skipped, <file> cannot be read: <reason>"
+  };
+  Scan ScanDevices() const;
+  std::vector<SysfsScsiDevice> Devices() const { return ScanDevices().devices; }
 
  private:
   std::filesystem::path sysfsRoot_;

@@ -1,13 +1,17 @@
 #include "platform/sim/Scenario.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
-#include <fstream>
+
+#include <cerrno>
 #include <set>
-#include <sstream>
 
 #include "emulator/ConfigError.h"
 #include "emulator/DeviceFactory.h"
+#include "platform/sim/ScenarioJson.h"
 
 namespace korvel::platform::sim {
 namespace {
@@ -46,7 +50,8 @@ std::uint64_t ReadNumber(const json& value, const std::string& where, std::uint6
   std::uint64_t number = 0;
   if (value.is_number_unsigned()) {
     number = value.get<std::uint64_t>();
-  } else if (value.is_number_integer()) {
+  } else if (value.is_number()) {
+    // Negative, fractional, or beyond 64 bits (read as floating point).
     Fail(where, value.dump() + " is not " + range);
   } else if (value.is_string()) {
     const std::string text = value.get<std::string>();
@@ -266,6 +271,39 @@ void CheckUnique(const Scenario& scenario) {
   }
 }
 
+// The whole file, refused when it is no regular file or larger than a scenario may be. A FIFO
+// or a device opens without waiting (O_NONBLOCK) and is refused before anything is read from
+// it: a FIFO would wait for a writer, /dev/zero would never end.
+std::string ReadScenarioFile(const std::filesystem::path& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) throw ConfigError("cannot be read");
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) throw ConfigError("cannot be read");
+  if (!S_ISREG(info.st_mode)) {
+    throw ConfigError("not a regular file (a folder, FIFO or device is no scenario)");
+  }
+  const std::string tooLarge =
+      std::string("larger than ") + kMaxScenarioBytesText + ", the most a scenario may hold";
+  if (static_cast<std::uint64_t>(info.st_size) > kMaxScenarioBytes) throw ConfigError(tooLarge);
+  // The file may grow while it is read: one byte more than the limit tells.
+  std::string text(kMaxScenarioBytes + 1, '\0');
+  std::size_t size = 0;
+  while (size < text.size()) {
+    const ssize_t got = ::read(fd, text.data() + size, text.size() - size);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) throw ConfigError("cannot be read");
+    if (got == 0) break;
+    size += static_cast<std::size_t>(got);
+  }
+  if (size > kMaxScenarioBytes) throw ConfigError(tooLarge);
+  text.resize(size);
+  return text;
+}
+
 }  // namespace
 
 bool IsWindowsNt(WindowsVersion version) {
@@ -312,22 +350,12 @@ Scenario ParseScenario(const json& document) {
 }
 
 Scenario LoadScenarioText(std::string_view text) {
-  json document;
-  try {
-    document = json::parse(text);
-  } catch (const json::parse_error& error) {
-    throw ConfigError(std::string("scenario: not valid JSON: ") + error.what());
-  }
-  return ParseScenario(document);
+  return ParseScenario(ParseScenarioJson(text));
 }
 
 Scenario LoadScenarioFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw ConfigError(path.string() + ": cannot be read");
-  std::ostringstream text;
-  text << in.rdbuf();
   try {
-    return LoadScenarioText(text.str());
+    return LoadScenarioText(ReadScenarioFile(path));
   } catch (const ConfigError& error) {
     throw ConfigError(path.string() + ": " + error.what());
   }

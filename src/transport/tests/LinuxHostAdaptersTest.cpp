@@ -117,6 +117,22 @@ TEST_F(LinuxHostAdaptersTest, MapsHostsWithOpticalDrivesOntoAdaptersInAscendingO
             "15:0:2:0 (ACME NO NODES): no sg or block device node to reach it through");
 }
 
+// A read error on one device's attribute (here a directory where a file belongs: EISDIR) used to
+// throw out of the discovery and end the program; the device is skipped and the scan goes on.
+TEST_F(LinuxHostAdaptersTest, ADeviceWithAnUnreadableAttributeIsSkippedWithANote) {
+  const auto broken =
+      tree_.AddDevice("3:0:4:0", 5, "KORVEL  ", "CD-ROM          ", "1.00", "sg7", "sr7");
+  std::filesystem::remove(broken / "type");
+  std::filesystem::create_directory(broken / "type");
+  LinuxHostAdapters adapters = MakeAdapters();
+  EXPECT_EQ(adapters.MapAdapters(), 2);
+  EXPECT_TRUE(adapters.DeviceNodeOf(0, 0)) << "the readable drives are still mapped";
+  EXPECT_TRUE(adapters.DeviceNodeOf(1, 0));
+  ASSERT_EQ(adapters.notes().size(), 4u);
+  EXPECT_EQ(adapters.notes()[0],
+            "3:0:4:0: skipped, " + (broken / "type").string() + " cannot be read: Is a directory");
+}
+
 TEST_F(LinuxHostAdaptersTest, KeepsHostsBeyondTheEighthOut) {
   for (int host = 20; host < 30; ++host) {
     tree_.AddDevice(std::to_string(host) + ":0:1:0", 5, "KORVEL  ", "CD-ROM          ", "3.00",

@@ -54,6 +54,39 @@ TEST(SysfsScsiDiscoveryTest, PrefersTheRawInquiryDataToTheTextAttributes) {
   EXPECT_EQ(devices[0].revision, "2.00");
 }
 
+class UnreadableAttributeTest : public ::testing::TestWithParam<const char*> {};
+
+// Whichever attribute cannot be read, its device alone is left out and named.
+TEST_P(UnreadableAttributeTest, SkipsThatDeviceAloneAndSaysWhy) {
+  FakeSysfsTree tree;
+  tree.AddDevice("0:0:1:0", 5, "KORVEL  ", "CD-ROM          ", "1.00", "sg0", "sr0");
+  auto broken = tree.AddDevice("0:0:2:0", 5, "KORVEL  ", "CD-ROM          ", "1.00", "sg1", "");
+  tree.AddDevice("0:0:3:0", 5, "KORVEL  ", "CD-ROM          ", "1.00", "sg2", "");
+  std::filesystem::remove(broken / GetParam());
+  std::filesystem::create_directory(broken / GetParam());
+
+  const SysfsScsiDiscovery::Scan scan = SysfsScsiDiscovery(tree.sys(), tree.dev()).ScanDevices();
+  ASSERT_EQ(scan.devices.size(), 2u);
+  EXPECT_EQ(scan.devices[0].target, 1);
+  EXPECT_EQ(scan.devices[1].target, 3);
+  ASSERT_EQ(scan.skipped.size(), 1u);
+  EXPECT_EQ(scan.skipped[0], "0:0:2:0: skipped, " + (broken / GetParam()).string() +
+                                 " cannot be read: Is a directory");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryAttributeRead, UnreadableAttributeTest,
+                         ::testing::Values("type", "inquiry", "vendor", "model", "rev"));
+
+TEST(SysfsScsiDiscoveryTest, AShortInquiryAttributeFallsBackToTheTextAttributes) {
+  FakeSysfsTree tree;
+  auto device = tree.AddDevice("2:0:3:0", 5, "KORVEL  ", "CD-ROM          ", "1.00", "sg2", "");
+  FakeSysfsTree::Write(device / "inquiry", std::string(35, 'X'));
+  const auto devices = SysfsScsiDiscovery(tree.sys(), tree.dev()).Devices();
+  ASSERT_EQ(devices.size(), 1u);
+  EXPECT_EQ(devices[0].vendor, "KORVEL  ");
+  EXPECT_EQ(devices[0].revision, "1.00");
+}
+
 TEST(SysfsScsiDiscoveryTest, AMachineWithoutScsiDevicesListsNothing) {
   EXPECT_TRUE(SysfsScsiDiscovery("/nonexistent-sysfs-root", "/dev").Devices().empty());
 }
