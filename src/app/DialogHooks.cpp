@@ -17,14 +17,19 @@ QString QtNameFiltersOf(const char* filter) {
     for (QString& pattern : patterns) {
       if (pattern == QStringLiteral("*.*")) pattern = QStringLiteral("*");
     }
-    QString label = parts[i];
-    const qsizetype open = label.lastIndexOf(QLatin1Char('('));
-    if (open >= 0 && label.endsWith(QLatin1Char(')'))) label.truncate(open);
-    label =
-        label.trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    // The caption stays as the program writes it ("All Files (*.*)"); the patterns Qt filters
+    // by follow in a second pair of parentheses, which the dialog keeps out of sight. On
+    // Windows "*.*" lists every file, names without a dot included: here that is "*".
+    const QString label =
+        parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     labels << label;
   }
   return labels.join(QStringLiteral(";;"));
+}
+
+void SetFileDialogFilters(QFileDialog& dialog, const char* filter) {
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  dialog.setNameFilter(QtNameFiltersOf(filter));
 }
 
 QString CompletedFileName(const QString& typed, const QString& defaultExtension) {
@@ -50,7 +55,7 @@ std::optional<std::string> ChooseWithFileDialog(QWidget* owner,
   // Any typed name is accepted, existing or not: the check that follows reports a file that
   // cannot be opened, with the same message as a file of the wrong kind.
   dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilter(QtNameFiltersOf(request.filter));
+  SetFileDialogFilters(dialog, request.filter);
   // No default suffix: the dialog would append it blindly, in one letter case only.
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();

@@ -11,6 +11,8 @@
 
 #include "upgrade/UpgradeWindow.h"
 
+class QFileDialog;
+
 namespace korvel::app {
 
 struct DialogHooks {
@@ -23,11 +25,15 @@ struct DialogHooks {
 
 DialogHooks StandardDialogHooks();
 
-// "Name (*.x)|*.x|Other (*.*)|*.*||" (pairs of label and pattern, ended by an empty pair) as
-// the Qt file dialog takes it: "Name (*.x);;Other (*)". Qt filters by the patterns in the
-// label's parentheses, so each label gets its pair's pattern there; "*.*", which means every
-// file on Windows, becomes "*", since here it would hide the names without a dot.
+// The Windows filter list "Name (*.x)|*.x|All Files (*.*)|*.*||" as the Qt file dialog takes it:
+// "Name (*.x) (*.x);;All Files (*.*) (*)". Qt filters by the patterns in a label's last
+// parentheses and, with the details hidden, shows the label without them, so the captions read
+// as the program writes them. "*.*", which lists every file on Windows, becomes "*", since here
+// it would hide the names without a dot.
 QString QtNameFiltersOf(const char* filter);
+
+// Gives the dialog those filters, showing their captions only.
+void SetFileDialogFilters(QFileDialog& dialog, const char* filter);
 
 // The file a name typed in the open-file dialog stands for: the name as typed when that file
 // exists; for a name without an extension, then the name with ".bin" and with ".BIN"

@@ -9,7 +9,7 @@
 
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
-#include "cli/PrintableText.h"
+#include "cli/SafeText.h"
 #include "drive/DriveScan.h"
 #include "drive/ReadSpeed.h"
 #include "formats/ScsiOpcodes.h"
@@ -168,7 +168,7 @@ void PrintJson(CliContext& context, const SpeedReport& report) {
         {"sense", report.failure->sense ? nlohmann::ordered_json(*report.failure->sense)
                                         : nlohmann::ordered_json(nullptr)}};
   }
-  context.out() << document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
+  context.out() << SafeJson(document) << '\n';
 }
 
 void PrintText(CliContext& context, const SpeedReport& report) {

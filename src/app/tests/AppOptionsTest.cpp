@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include <QComboBox>
 #include <QFile>
+#include <QFileDialog>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -120,9 +122,9 @@ TEST(FileDialogFilterTest, AllFilesShowsNamesWithoutADot) {
   const QStringList filters = QtNameFiltersOf("Upgrade Files (*.bin)|*.bin|All Files (*.*)|*.*||")
                                   .split(QStringLiteral(";;"));
   ASSERT_EQ(filters.size(), 2);
-  // Qt filters by the patterns inside the label's parentheses.
+  // Qt filters by the patterns inside the label's last parentheses.
   const QString all = filters[1];
-  const QStringList patterns = all.mid(all.indexOf('(') + 1).chopped(1).split(' ');
+  const QStringList patterns = all.mid(all.lastIndexOf('(') + 1).chopped(1).split(' ');
   bool matches = false;
   for (const QString& pattern : patterns) {
     matches =
@@ -131,6 +133,18 @@ TEST(FileDialogFilterTest, AllFilesShowsNamesWithoutADot) {
                        .hasMatch();
   }
   EXPECT_TRUE(matches) << all.toStdString();
+}
+
+TEST(FileDialogFilterTest, TheDialogShowsTheCaptionsAsTheProgramWritesThem) {
+  QFileDialog dialog;
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  SetFileDialogFilters(dialog, "Upgrade Files (*.bin)|*.bin|All Files (*.*)|*.*||");
+  auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  ASSERT_NE(types, nullptr);
+  ASSERT_EQ(types->count(), 2);
+  EXPECT_EQ(types->itemText(0), QStringLiteral("Upgrade Files (*.bin)"));
+  EXPECT_EQ(types->itemText(1), QStringLiteral("All Files (*.*)"));
+  EXPECT_EQ(types->currentIndex(), 0);
 }
 
 TEST(TypedFileNameTest, TriesTheNameAsTypedThenLowerThenUpperExtension) {
@@ -165,8 +179,9 @@ TEST(TypedFileNameTest, TriesTheNameAsTypedThenLowerThenUpperExtension) {
 INSTANTIATE_TEST_SUITE_P(
     Filters, FileDialogFilters,
     ::testing::Values(FilterCase{"Upgrade Files (*.bin)|*.bin|All Files (*.*)|*.*||",
-                                 "Upgrade Files (*.bin);;All Files (*)"},
-                      FilterCase{"Images (*.img)|*.img||", "Images (*.img)"}, FilterCase{"", ""}));
+                                 "Upgrade Files (*.bin) (*.bin);;All Files (*.*) (*)"},
+                      FilterCase{"Images (*.img)|*.img||", "Images (*.img) (*.img)"},
+                      FilterCase{"", ""}));
 
 }  // namespace
 }  // namespace korvel::app

@@ -10,7 +10,7 @@
 
 #include "cli/ExitCodes.h"
 #include "cli/Korvelfw.h"
-#include "cli/PrintableText.h"
+#include "cli/SafeText.h"
 #include "cli/SpeedCommand.h"
 
 namespace korvel::cli {
@@ -223,13 +223,14 @@ TEST(SpeedCommandTest, DriveTextsArePrintedSafely) {
   ProgramRun run = Korvelfw({"--simulate=" + scenario, "speed", "--drive", "0:3"});
   EXPECT_EQ(run.exitCode, kExitFailed);  // a product in no row: no speed table
   EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
-            "Drive 0:3: KORVEL   CD-R\\x1B[2J\\\\\\x01       1.00, type -2");
+            "Drive 0:3: KORVEL   CD-R\\x1B[2J\\\\x01       1.00, type -2");
 }
 
-TEST(PrintableTextTest, KeepsPrintableAsciiAndEscapesTheRest) {
+TEST(PrintableTextTest, KeepsPrintableTextAndEscapesControlsAndBadBytes) {
   EXPECT_EQ(PrintableText("CD-R   RZ5140   "), "CD-R   RZ5140   ");
   EXPECT_EQ(PrintableText(std::string("a\0b", 3)), "a\\x00b");
-  EXPECT_EQ(PrintableText("\x7F\xC3\xA9\\\n"), "\\x7F\\xC3\\xA9\\\\\\x0A");
+  // A whole UTF-8 sequence is printable; DEL and a line feed are not.
+  EXPECT_EQ(PrintableText("\x7F\xC3\xA9\\\n"), "\\x7F\xC3\xA9\\\\x0A");
 }
 
 }  // namespace
