@@ -9,49 +9,14 @@
 #include "cli/ExitCodes.h"
 #include "cli/Korvelfw.h"
 #include "cli/ScanCommand.h"
+#include "cli/tests/KorvelfwRun.h"
 
 namespace korvel::cli {
 namespace {
 
-struct ProgramRun {
-  int exitCode;
-  std::string out;
-  std::string err;
-};
-
 ProgramRun Korvelfw(std::vector<std::string> args) {
-  args.insert(args.begin(), "korvelfw");
-  std::vector<const char*> argv;
-  for (const std::string& arg : args) argv.push_back(arg.c_str());
-  std::vector<std::unique_ptr<CliCommand>> commands;
-  commands.push_back(std::make_unique<ScanCommand>());
-  std::ostringstream out;
-  std::ostringstream err;
-  const int code = RunKorvelfw(static_cast<int>(argv.size()), argv.data(), commands, out, err);
-  return {code, out.str(), err.str()};
+  return RunKorvelfwWith<ScanCommand>(std::move(args));
 }
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::random_device seed;
-    path_ = std::filesystem::temp_directory_path() /
-            ("korvelfw-test-" + std::to_string(seed()) + std::to_string(seed()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string Write(const std::string& name, const std::string& text) const {
-    std::ofstream(path_ / name) << text;
-    return (path_ / name).string();
-  }
-  std::string PathOf(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
 
 std::vector<nlohmann::json> LogLines(const std::string& path) {
   std::ifstream in(path);
