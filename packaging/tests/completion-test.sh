@@ -45,7 +45,8 @@ expect() {
   fi
 }
 
-expect 'korvelfw ' 'check scan upgrade'
+expect 'korvelfw ' 'check scan speed upgrade'
+expect 'korvelfw speed --s' '--set --simulate --simulate='
 expect 'korvelfw up' 'upgrade'
 expect 'korvelfw --dr' '--drive'
 expect 'korvelfw --simulate scan --j' '--json'
