@@ -2,6 +2,8 @@
 
 #include <iostream>
 
+#include "machine/PrintableText.h"
+
 namespace korvel::app {
 
 ProgramContext::ProgramContext(const AppOptions& options)
@@ -13,7 +15,8 @@ ProgramContext::~ProgramContext() {
   // What the discovery left out (devices past the eighth host, nodes it could not open) would
   // otherwise go unexplained in a program whose only voice is its status line.
   for (const std::string& note : scsi_.machine().Notes()) {
-    std::cerr << "korvel-upgrade: " << note << '\n';
+    // Notes name device nodes and sysfs paths, which come from outside the program.
+    std::cerr << "korvel-upgrade: " << machine::PrintableText(note) << '\n';
   }
 }
 

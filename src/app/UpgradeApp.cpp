@@ -16,6 +16,7 @@
 #include "app/ScreenshotScript.h"
 #include "app/UpgradeDialog.h"
 #include "app/VersionRecord.h"
+#include "machine/PrintableText.h"
 #include "upgrade/UpgradeDialogModel.h"
 
 namespace korvel::app {
@@ -57,7 +58,7 @@ int UpgradeApp::Run() {
   try {
     context = std::make_unique<ProgramContext>(options);
   } catch (const std::exception& error) {
-    std::cerr << "korvel-upgrade: " << error.what() << '\n';
+    std::cerr << "korvel-upgrade: " << machine::PrintableText(error.what()) << '\n';
     return 2;
   }
 
@@ -78,7 +79,7 @@ int UpgradeApp::Run() {
   dialog.exec();
   // The window has no place to say it, but a log that lost records must not pass for whole.
   if (const std::string failure = context->CommandLogFailure(); !failure.empty()) {
-    std::cerr << "korvel-upgrade: " << failure << '\n';
+    std::cerr << "korvel-upgrade: " << machine::PrintableText(failure) << '\n';
     return 2;
   }
   if (screenshots && !screenshots->succeeded()) return 1;

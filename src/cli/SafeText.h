@@ -7,11 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "machine/PrintableText.h"
+
 namespace korvel::cli {
 
-// Control characters and bytes that are not UTF-8 become \xNN, so that a terminal shows them
-// instead of acting on them; printable text (UTF-8 included) stays as it is.
-std::string PrintableText(std::string_view text);
+using machine::PrintableText;
 
 // The JSON document as text; strings that are not UTF-8 get U+FFFD where the bad bytes were
 // instead of aborting the program.

@@ -117,6 +117,19 @@ TEST_F(ProgramRunTest, AScenarioWithFaultsEndsWithBadUsageBeforeAnyWindow) {
   EXPECT_TRUE(run.standardError.contains("os")) << run.standardError.toStdString();
 }
 
+TEST_F(ProgramRunTest, AScenarioTextInAnErrorCannotDriveTheTerminal) {
+  {
+    std::ofstream scenario(Path("escape.json").toStdString());
+    scenario << R"({"os": "win98\u001b[2J\u009b"})";
+  }
+  const ProgramRun run = RunProgram({QStringLiteral("--simulate=") + Path("escape.json")});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_FALSE(run.standardError.contains('\x1b')) << run.standardError.toStdString();
+  EXPECT_FALSE(run.standardError.contains("\xC2\x9B")) << run.standardError.toStdString();
+  EXPECT_TRUE(run.standardError.contains("win98\\x1B[2J\\xC2\\x9B"))
+      << run.standardError.toStdString();
+}
+
 TEST(ProgramWithoutDisplayTest, HelpAndBadUsageNeedNoDisplay) {
   const ProgramOutput help = RunWithoutDisplay({QStringLiteral("--help")});
   EXPECT_EQ(help.exitCode, 0) << help.standardError.toStdString();
