@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   testing::NullPlatform machine;
   FuzzedPortDriver driver(std::move(address), std::move(inquiryData), ports);
-  Platform platform{machine.kernel, driver, machine.registry, machine.files, machine.memory};
+  Platform platform{machine.kernel, driver,           machine.registry, machine.files,
+                    machine.memory, machine.versions, machine.shell,    machine.volumes};
   transport::ScsiTransport transport(platform);
 
   const std::int32_t value = transport::StartTransport(transport);

@@ -104,7 +104,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   testing::NullPlatform machine;
-  Platform platform{machine.kernel, machine.deviceIo, registry, machine.files, machine.memory};
+  Platform platform{machine.kernel, machine.deviceIo, registry,      machine.files,
+                    machine.memory, machine.versions, machine.shell, machine.volumes};
   transport::ScsiTransport transport(platform);
   transport.SetHostBackend(std::make_unique<KorvelDrives>());
   transport.state().WindowsNtFlag = windowsNt;

@@ -29,6 +29,10 @@ class Kernel {
   virtual ~Kernel() = default;
 
   virtual BOOL GetVersionExA(OSVERSIONINFOA& info) = 0;
+  // The name and release of the operating system for people when it is not Windows
+  // ("Linux 6.1.0-13-amd64"); empty on Windows, whose version record names it. A host that is
+  // not Windows may still answer GetVersionExA as one, for the transport's sake.
+  virtual std::string NonWindowsSystemText() { return {}; }
 
   // Zero when the library cannot be loaded.
   virtual HMODULE LoadLibraryA(const char* name) = 0;

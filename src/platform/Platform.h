@@ -7,6 +7,9 @@
 #include "platform/FileSystem.h"
 #include "platform/Kernel.h"
 #include "platform/Registry.h"
+#include "platform/Shell.h"
+#include "platform/VersionInfo.h"
+#include "platform/Volumes.h"
 
 namespace korvel::platform {
 
@@ -16,6 +19,9 @@ struct Platform {
   Registry& registry;
   FileSystem& files;
   AddressSpace32& memory;
+  VersionInfo& versions;
+  Shell& shell;
+  Volumes& volumes;
 };
 
 }  // namespace korvel::platform

@@ -19,6 +19,8 @@ using BOOL = std::int32_t;
 using HANDLE = std::uint32_t;
 using HKEY = std::uint32_t;
 using HMODULE = std::uint32_t;
+using HWND = std::uint32_t;
+using HINSTANCE = std::uint32_t;
 
 inline constexpr HANDLE INVALID_HANDLE_VALUE = 0xFFFFFFFFu;
 
@@ -68,6 +70,7 @@ inline constexpr DWORD ERROR_PROC_NOT_FOUND = 127;
 inline constexpr DWORD ERROR_MORE_DATA = 234;
 inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_IO_DEVICE = 1117;
+inline constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 inline constexpr DWORD ERROR_SEM_TIMEOUT = 121;
 
 // Registry.
@@ -78,12 +81,27 @@ inline constexpr HKEY HKEY_USERS = 0x80000003u;
 inline constexpr HKEY HKEY_DYN_DATA = 0x80000006u;
 inline constexpr DWORD KEY_QUERY_VALUE = 0x0001;
 inline constexpr DWORD KEY_SET_VALUE = 0x0002;
+inline constexpr DWORD KEY_CREATE_SUB_KEY = 0x0004;
 inline constexpr DWORD KEY_ENUMERATE_SUB_KEYS = 0x0008;
 inline constexpr DWORD KEY_ALL_ACCESS = 0xF003F;
+inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+// RegCreateKeyExA dispositions.
+inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
+inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
 inline constexpr DWORD REG_NONE = 0;
 inline constexpr DWORD REG_SZ = 1;
 inline constexpr DWORD REG_BINARY = 3;
 inline constexpr DWORD REG_DWORD = 4;
+
+// ShellExecuteA: the show command, and results (a result above 32 is success).
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr HINSTANCE SE_ERR_OOM = 8;
+inline constexpr HINSTANCE SE_ERR_NOASSOC = 31;
+
+// MessageBoxA: buttons, icons and results (0 is "the box could not be shown").
+inline constexpr UINT MB_OK = 0x00000000;
+inline constexpr UINT MB_ICONERROR = 0x00000010;
+inline constexpr int IDOK = 1;
 
 // GetVersionExA platform ids.
 inline constexpr DWORD VER_PLATFORM_WIN32s = 0;

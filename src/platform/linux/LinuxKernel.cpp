@@ -38,6 +38,12 @@ BOOL LinuxKernel::GetVersionExA(OSVERSIONINFOA& info) {
   return kTrue;
 }
 
+std::string LinuxKernel::NonWindowsSystemText() {
+  struct utsname name {};
+  if (::uname(&name) != 0) return "Linux";
+  return std::string(name.sysname) + " " + name.release;
+}
+
 HMODULE LinuxKernel::LoadLibraryA(const char*) {
   lastError_ = ERROR_MOD_NOT_FOUND;
   return 0;

@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "platform/Kernel.h"
 
@@ -19,6 +20,8 @@ class LinuxKernel : public Kernel {
   explicit LinuxKernel(bool debugOutput);
 
   BOOL GetVersionExA(OSVERSIONINFOA& info) override;
+  // The kernel's name and release, as "uname -sr" prints them.
+  std::string NonWindowsSystemText() override;
   HMODULE LoadLibraryA(const char* name) override;
   FarProc GetProcAddress(HMODULE module, const char* name) override;
   BOOL FreeLibrary(HMODULE module) override;

@@ -1,5 +1,6 @@
-// The real Linux machine as a Platform: its kernel services, POSIX files, and the Windows
-// services it does not have (no drive letters, no NT SCSI devices, an empty registry).
+// The real Linux machine as a Platform: its kernel services, POSIX files and free space, and the
+// Windows services it does not have (no drive letters, no NT SCSI devices, an empty registry, no
+// version records, no Windows shell).
 #pragma once
 
 #include "platform/LentAddressSpace.h"
@@ -7,6 +8,7 @@
 #include "platform/linux/AbsentWindowsServices.h"
 #include "platform/linux/LinuxKernel.h"
 #include "platform/linux/PosixFileSystem.h"
+#include "platform/linux/PosixVolumes.h"
 
 namespace korvel::platform::linux_host {
 
@@ -26,7 +28,10 @@ class LinuxPlatform {
   EmptyRegistry registry_;
   PosixFileSystem files_;
   LentAddressSpace memory_;
-  Platform platform_{kernel_, deviceIo_, registry_, files_, memory_};
+  NoVersionInfo versions_;
+  NoShell shell_;
+  PosixVolumes volumes_;
+  Platform platform_{kernel_, deviceIo_, registry_, files_, memory_, versions_, shell_, volumes_};
 };
 
 }  // namespace korvel::platform::linux_host

@@ -71,6 +71,27 @@ void FillWindowsNt(const Scenario& scenario, RegistryTree& tree) {
   }
 }
 
+// What the shell keeps in the registry: the auto-run policy (a 4-byte binary on Windows 9x, a
+// DWORD on NT, the mask in the first byte of both), the default verb of audio CDs and the App
+// Paths entry of the sibling tool.
+void FillShellSettings(const Scenario& scenario, RegistryTree& tree) {
+  const ShellSettings& shell = scenario.shell;
+  RegistryKey& explorer = *tree.Create(
+      "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer");
+  if (shell.autoRunMask) {
+    explorer.SetValue("NoDriveTypeAutoRun", IsWindowsNt(scenario.os) ? REG_DWORD : REG_BINARY,
+                      {*shell.autoRunMask, 0, 0, 0});
+  }
+  RegistryKey& audioCd = *tree.Create("HKEY_CLASSES_ROOT\\AudioCD\\shell");
+  if (shell.audioCdVerb) audioCd.SetString("", *shell.audioCdVerb);
+  if (shell.varnockPath) {
+    RegistryKey& entry = *tree.Create(
+        "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Varnock.exe");
+    entry.SetString("", *shell.varnockPath + "\\Varnock.exe");
+    entry.SetString("Path", *shell.varnockPath);
+  }
+}
+
 }  // namespace
 
 std::string DeviceKeyOf(const emulator::DeviceConfig& device) {
@@ -84,6 +105,7 @@ std::string DeviceKeyOf(const emulator::DeviceConfig& device) {
 void FillRegistry(const Scenario& scenario, RegistryTree& tree) {
   tree.Create("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion");
   tree.Create("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion");
+  FillShellSettings(scenario, tree);
   if (scenario.registry) {
     for (const RegistryKeySetting& setting : *scenario.registry) {
       RegistryKey* key = tree.Create(setting.path);

@@ -107,6 +107,17 @@ RegistryKey* RegistryTree::Find(RegistryKey& from, std::string_view path) {
   return key;
 }
 
+RegistryKey& RegistryTree::CreateBelow(RegistryKey& from, std::string_view path, bool& created) {
+  RegistryKey* key = &from;
+  created = false;
+  for (std::string_view name : Names(path)) {
+    RegistryKey* existing = key->Subkey(name);
+    created = existing == nullptr;
+    key = created ? &key->AddSubkey(name) : existing;
+  }
+  return *key;
+}
+
 RegistryKey* RegistryTree::Create(std::string_view fullPath) {
   std::vector<std::string_view> names = Names(fullPath);
   if (names.empty()) return nullptr;

@@ -47,6 +47,9 @@ class RegistryTree {
   RegistryKey* Root(std::string_view name) const;
   // Follows a backslash-separated path below `from`; null when a key is missing.
   static RegistryKey* Find(RegistryKey& from, std::string_view path);
+  // Follows a path below `from`, making each missing key; `created` tells whether the last key
+  // was made now. An empty path gives `from` itself.
+  static RegistryKey& CreateBelow(RegistryKey& from, std::string_view path, bool& created);
   // Makes every missing key of a path that starts with a root name; null for an unknown root.
   RegistryKey* Create(std::string_view fullPath);
 

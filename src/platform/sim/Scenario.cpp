@@ -99,10 +99,54 @@ WindowsVersion ReadOs(const json& value) {
   return it->second;
 }
 
+std::string ReadVersionText(const json& value, const std::string& where) {
+  std::string text = ReadString(value, where);
+  if (text.size() > kMaxVersionTextLength) {
+    Fail(where, "longer than " + std::to_string(kMaxVersionTextLength) + " characters");
+  }
+  return text;
+}
+
+// "040904B0": 8 hexadecimal digits, language first, as a string table is named.
+std::string ReadTranslationName(const json& value, const std::string& where) {
+  const std::string text = ReadString(value, where);
+  if (text.size() != 8 || !std::all_of(text.begin(), text.end(),
+                                       [](unsigned char c) { return std::isxdigit(c) != 0; })) {
+    Fail(where,
+         "\"" + text + "\" is not 8 hexadecimal digits, language then code page (\"040904B0\")");
+  }
+  return text;
+}
+
+VersionRecordSettings ReadVersionRecord(const json& value, const std::string& where) {
+  CheckObject(value, where);
+  CheckKeys(value, where,
+            {"file_version", "description", "company", "translation", "string_table"});
+  VersionRecordSettings record;
+  if (value.contains("file_version")) {
+    record.fileVersion = ReadVersionText(value["file_version"], Join(where, "file_version"));
+  }
+  if (value.contains("description")) {
+    record.description = ReadVersionText(value["description"], Join(where, "description"));
+  }
+  if (value.contains("company")) {
+    record.company = ReadVersionText(value["company"], Join(where, "company"));
+  }
+  if (value.contains("translation")) {
+    const std::string name = ReadTranslationName(value["translation"], Join(where, "translation"));
+    record.language = static_cast<WORD>(std::stoul(name.substr(0, 4), nullptr, 16));
+    record.codePage = static_cast<WORD>(std::stoul(name.substr(4), nullptr, 16));
+  }
+  if (value.contains("string_table")) {
+    record.stringTable = ReadTranslationName(value["string_table"], Join(where, "string_table"));
+  }
+  return record;
+}
+
 AspiSettings ReadAspi(const json& value) {
   const std::string where = "aspi";
   CheckObject(value, where);
-  CheckKeys(value, where, {"installed", "support_info", "entries", "completion"});
+  CheckKeys(value, where, {"installed", "support_info", "entries", "completion", "version"});
   AspiSettings aspi;
   if (!value.contains("installed")) Fail(Join(where, "installed"), "missing");
   aspi.installed = ReadBool(value["installed"], Join(where, "installed"));
@@ -128,6 +172,8 @@ AspiSettings ReadAspi(const json& value) {
       Fail(Join(where, "completion"), "\"" + mode + "\" is not \"pending\" or \"immediate\"");
     }
   }
+  if (value.contains("version"))
+    aspi.version = ReadVersionRecord(value["version"], Join(where, "version"));
   return aspi;
 }
 
@@ -205,6 +251,74 @@ UINT ReadDriveType(const json& value, const std::string& where) {
                     "\" is not a drive type (unknown, removable, fixed, remote, cdrom, ramdisk)");
   }
   return it->second;
+}
+
+FreeSpaceSettings ReadFreeSpace(const json& value, const std::string& where) {
+  FreeSpaceSettings space;
+  const auto dword = [&](const char* key, DWORD& field) {
+    if (value.contains(key)) {
+      field = static_cast<DWORD>(
+          ReadNumber(value[key], Join(where, key), 0xFFFFFFFFu, "a 32-bit count"));
+    }
+  };
+  dword("sectors_per_cluster", space.sectorsPerCluster);
+  dword("bytes_per_sector", space.bytesPerSector);
+  dword("free_clusters", space.freeClusters);
+  space.totalClusters = space.freeClusters;
+  dword("total_clusters", space.totalClusters);
+  if (space.totalClusters < space.freeClusters) {
+    Fail(Join(where, "total_clusters"), "fewer than free_clusters");
+  }
+  return space;
+}
+
+// A drive letter: its type alone ("fixed"), or an object with its type and free space.
+void ReadDrive(Scenario& scenario, const std::string& letterText, const json& value) {
+  const std::string where = "drives." + letterText;
+  const char letter = ReadLetter(json(letterText), where);
+  if (!value.is_object()) {
+    scenario.drives[letter] = ReadDriveType(value, where);
+    return;
+  }
+  CheckKeys(value, where,
+            {"type", "sectors_per_cluster", "bytes_per_sector", "free_clusters", "total_clusters"});
+  if (!value.contains("type")) Fail(Join(where, "type"), "missing");
+  scenario.drives[letter] = ReadDriveType(value["type"], Join(where, "type"));
+  if (value.size() > 1) scenario.freeSpace[letter] = ReadFreeSpace(value, where);
+}
+
+ShellSettings ReadShell(const json& value) {
+  const std::string where = "shell";
+  CheckObject(value, where);
+  CheckKeys(
+      value, where,
+      {"autorun_mask", "audio_cd_verb", "varnock_path", "execute_result", "message_box_result"});
+  ShellSettings shell;
+  if (value.contains("autorun_mask")) {
+    const json& mask = value["autorun_mask"];
+    shell.autoRunMask.reset();
+    if (!mask.is_null()) {
+      shell.autoRunMask = static_cast<BYTE>(
+          ReadNumber(mask, Join(where, "autorun_mask"), 0xFF, "a byte (0 to 0xFF) or null"));
+    }
+  }
+  if (value.contains("audio_cd_verb")) {
+    const json& verb = value["audio_cd_verb"];
+    shell.audioCdVerb.reset();
+    if (!verb.is_null()) shell.audioCdVerb = ReadString(verb, Join(where, "audio_cd_verb"));
+  }
+  if (value.contains("varnock_path")) {
+    shell.varnockPath = ReadString(value["varnock_path"], Join(where, "varnock_path"));
+  }
+  if (value.contains("execute_result")) {
+    shell.executeResult = static_cast<HINSTANCE>(ReadNumber(
+        value["execute_result"], Join(where, "execute_result"), 0xFFFFFFFFu, "a 32-bit value"));
+  }
+  if (value.contains("message_box_result")) {
+    shell.messageBoxResult = static_cast<int>(ReadNumber(
+        value["message_box_result"], Join(where, "message_box_result"), 7, "a button (0 to 7)"));
+  }
+  return shell;
 }
 
 RegistryValueSetting ReadRegistryValue(const std::string& name, const json& value,
@@ -313,7 +427,7 @@ bool IsWindowsNt(WindowsVersion version) {
 Scenario ParseScenario(const json& document) {
   CheckObject(document, "");
   CheckKeys(document, "",
-            {"os", "aspi", "adapters", "drives", "files_held", "registry", "boot_tick"});
+            {"os", "aspi", "adapters", "drives", "files_held", "registry", "boot_tick", "shell"});
   Scenario scenario;
   if (!document.contains("os")) Fail("os", "missing");
   scenario.os = ReadOs(document["os"]);
@@ -328,10 +442,7 @@ Scenario ParseScenario(const json& document) {
   if (document.contains("drives")) {
     const json& drives = document["drives"];
     CheckObject(drives, "drives");
-    for (const auto& [letter, type] : drives.items()) {
-      const std::string where = "drives." + letter;
-      scenario.drives[ReadLetter(json(letter), where)] = ReadDriveType(type, where);
-    }
+    for (const auto& [letter, value] : drives.items()) ReadDrive(scenario, letter, value);
   }
   if (document.contains("files_held")) {
     const json& files = document["files_held"];
@@ -340,6 +451,7 @@ Scenario ParseScenario(const json& document) {
       scenario.filesHeld.emplace_back(ReadString(files[i], Index("files_held", i)));
     }
   }
+  if (document.contains("shell")) scenario.shell = ReadShell(document["shell"]);
   if (document.contains("registry")) scenario.registry = ReadRegistry(document["registry"]);
   if (document.contains("boot_tick")) {
     scenario.bootTick = static_cast<DWORD>(

@@ -27,6 +27,21 @@ enum class AspiCompletion {
   Immediate,  // the request ends inside SendASPI32Command
 };
 
+// The version record of the ASPI library: its strings (a missing one is not in the string
+// table) and its translation.
+struct VersionRecordSettings {
+  std::optional<std::string> fileVersion;
+  std::optional<std::string> description;
+  std::optional<std::string> company;
+  WORD language = 0x0409;
+  WORD codePage = 0x04B0;
+  // The name of the string table when it is not the translation's ("040904B0").
+  std::optional<std::string> stringTable;
+};
+
+// The longest text a version record string may hold in a scenario.
+inline constexpr std::size_t kMaxVersionTextLength = 255;
+
 struct AspiSettings {
   bool installed = false;
   // The exact GetASPI32SupportInfo value; computed from the adapters when absent.
@@ -34,6 +49,8 @@ struct AspiSettings {
   // The entry points the library exports; both by default.
   std::vector<std::string> entries{"GetASPI32SupportInfo", "SendASPI32Command"};
   AspiCompletion completion = AspiCompletion::Pending;
+  // The library file's version record; none when absent.
+  std::optional<VersionRecordSettings> version;
 };
 
 struct TargetSettings {
@@ -66,11 +83,33 @@ struct RegistryKeySetting {
   std::vector<RegistryValueSetting> values;
 };
 
+// What GetDiskFreeSpaceA reports for a drive letter.
+struct FreeSpaceSettings {
+  DWORD sectorsPerCluster = 8;
+  DWORD bytesPerSector = 512;
+  DWORD freeClusters = 0;
+  DWORD totalClusters = 0;
+};
+
+// The Windows shell of the PC: the settings it keeps in the registry, and what its calls answer.
+struct ShellSettings {
+  // "NoDriveTypeAutoRun" (REG_BINARY on Windows 9x, REG_DWORD on NT); none: no such value.
+  std::optional<BYTE> autoRunMask = BYTE{0x95};
+  // The default verb of audio CDs; none: "AudioCD\shell" has no default value.
+  std::optional<std::string> audioCdVerb = std::string("play");
+  // The folder of the App Paths entry of "Varnock.exe"; none: no entry.
+  std::optional<std::string> varnockPath;
+  HINSTANCE executeResult = 42;
+  int messageBoxResult = 1;  // IDOK
+};
+
 struct Scenario {
   WindowsVersion os = WindowsVersion::Win98;
   AspiSettings aspi;
   std::vector<AdapterSettings> adapters;
   std::map<char, UINT> drives;  // other drive letters and their GetDriveTypeA answers
+  std::map<char, FreeSpaceSettings> freeSpace;  // the letters that report free space
+  ShellSettings shell;
   std::vector<std::filesystem::path> filesHeld;
   std::optional<std::vector<RegistryKeySetting>> registry;
   DWORD bootTick = 0;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "emulator/VirtualClock.h"
+#include "platform/sim/LibraryFileName.h"
 
 namespace korvel::platform::sim {
 namespace {
@@ -27,21 +28,6 @@ VersionAnswer VersionOf(WindowsVersion os) {
       return {5, 0, 2195, VER_PLATFORM_WIN32_NT, "Service Pack 4"};
   }
   return {};
-}
-
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return upper;
-}
-
-// The file part of a library name; Windows adds ".DLL" when the name has no extension.
-std::string ModuleName(std::string_view name) {
-  auto slash = name.find_last_of("\\/");
-  if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
-  std::string file = Upper(name);
-  if (file.find('.') == std::string::npos) file += ".DLL";
-  return file;
 }
 
 }  // namespace
@@ -72,7 +58,7 @@ BOOL SimulatedKernel::GetVersionExA(OSVERSIONINFOA& info) {
 }
 
 HMODULE SimulatedKernel::LoadLibraryA(const char* name) {
-  if (name == nullptr || !scenario_.aspi.installed || ModuleName(name) != "WNASPI32.DLL") {
+  if (name == nullptr || !scenario_.aspi.installed || LibraryFileName(name) != kAspiLibraryFile) {
     lastError_.Set(ERROR_MOD_NOT_FOUND);
     return 0;
   }

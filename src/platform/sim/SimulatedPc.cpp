@@ -15,7 +15,10 @@ SimulatedPc::SimulatedPc(Scenario scenario, emulator::Clock& clock, const Device
       kernel_(scenario_, clock, aspi_, events_, lastError_),
       deviceIo_(scenario_, bus_, memory_, handles_, lastError_),
       files_(scenario_.filesHeld, handles_, lastError_),
-      platform_{kernel_, deviceIo_, registry_, files_, memory_} {
+      versions_(scenario_, lastError_),
+      shell_(scenario_.shell),
+      volumes_(scenario_, bus_, lastError_),
+      platform_{kernel_, deviceIo_, registry_, files_, memory_, versions_, shell_, volumes_} {
   FillRegistry(scenario_, registry_.tree());
 }
 

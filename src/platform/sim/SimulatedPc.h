@@ -1,5 +1,6 @@
 // A simulated Windows PC built from a scenario: its kernel, ASPI library, NT device I/O,
-// registry, files and 32-bit address space, with the scenario's emulated drives on its buses.
+// registry, files, 32-bit address space, version records, shell and volumes, with the scenario's
+// emulated drives on its buses.
 #pragma once
 
 #include "emulator/Clock.h"
@@ -15,6 +16,9 @@
 #include "platform/sim/SimulatedFileSystem.h"
 #include "platform/sim/SimulatedKernel.h"
 #include "platform/sim/SimulatedRegistry.h"
+#include "platform/sim/SimulatedShell.h"
+#include "platform/sim/SimulatedVersionInfo.h"
+#include "platform/sim/SimulatedVolumes.h"
 
 namespace korvel::platform::sim {
 
@@ -34,6 +38,9 @@ class SimulatedPc {
   SimulatedDeviceIo& deviceIo() { return deviceIo_; }
   SimulatedRegistry& registry() { return registry_; }
   SimulatedFileSystem& files() { return files_; }
+  SimulatedVersionInfo& versions() { return versions_; }
+  SimulatedShell& shell() { return shell_; }
+  SimulatedVolumes& volumes() { return volumes_; }
   LentAddressSpace& memory() { return memory_; }
   EmulatedBus& bus() { return bus_; }
 
@@ -51,6 +58,9 @@ class SimulatedPc {
   SimulatedDeviceIo deviceIo_;
   SimulatedRegistry registry_;
   SimulatedFileSystem files_;
+  SimulatedVersionInfo versions_;
+  SimulatedShell shell_;
+  SimulatedVolumes volumes_;
   Platform platform_;
 };
 

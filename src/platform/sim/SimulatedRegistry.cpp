@@ -23,10 +23,37 @@ LONG SimulatedRegistry::RegOpenKeyExA(HKEY key, const char* subKey, DWORD, DWORD
   if (parent == nullptr) return ERROR_INVALID_HANDLE;
   RegistryKey* found = RegistryTree::Find(*parent, subKey == nullptr ? "" : subKey);
   if (found == nullptr) return ERROR_FILE_NOT_FOUND;
-  *result = next_;
+  *result = Open(*found, access);
+  return ERROR_SUCCESS;
+}
+
+HKEY SimulatedRegistry::Open(RegistryKey& key, DWORD access) {
+  const HKEY handle = next_;
   next_ += 4;
-  open_[*result] = OpenKey{found, access};
+  open_[handle] = OpenKey{&key, access};
   ++opened_;
+  return handle;
+}
+
+LONG SimulatedRegistry::RegCreateKeyExA(HKEY key, const char* subKey, DWORD, DWORD access,
+                                        HKEY* result, DWORD* disposition) {
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  DWORD parentAccess = 0;
+  RegistryKey* parent = Resolve(key, &parentAccess);
+  if (parent == nullptr) return ERROR_INVALID_HANDLE;
+  const std::string_view path = subKey == nullptr ? std::string_view() : subKey;
+  RegistryKey* existing = RegistryTree::Find(*parent, path);
+  if (existing == nullptr && (parentAccess & KEY_CREATE_SUB_KEY) == 0) {
+    return ERROR_ACCESS_DENIED;
+  }
+  bool created = false;
+  RegistryKey& opened =
+      existing != nullptr ? *existing : RegistryTree::CreateBelow(*parent, path, created);
+  *result = Open(opened, access);
+  if (disposition != nullptr) {
+    *disposition = existing != nullptr ? REG_OPENED_EXISTING_KEY : REG_CREATED_NEW_KEY;
+  }
   return ERROR_SUCCESS;
 }
 

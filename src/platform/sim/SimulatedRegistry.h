@@ -14,6 +14,9 @@ class SimulatedRegistry : public Registry {
  public:
   LONG RegOpenKeyExA(HKEY key, const char* subKey, DWORD options, DWORD access,
                      HKEY* result) override;
+  // Making a key needs KEY_CREATE_SUB_KEY on its parent; opening an existing one does not.
+  LONG RegCreateKeyExA(HKEY key, const char* subKey, DWORD options, DWORD access, HKEY* result,
+                       DWORD* disposition) override;
   LONG RegEnumKeyA(HKEY key, DWORD index, char* name, DWORD size) override;
   LONG RegQueryValueExA(HKEY key, const char* valueName, DWORD* type, BYTE* data,
                         DWORD* size) override;
@@ -32,6 +35,8 @@ class SimulatedRegistry : public Registry {
   };
   // A predefined root or an open handle; null otherwise. Call with mutex_ held.
   RegistryKey* Resolve(HKEY key, DWORD* access);
+  // A new handle on `key`. Call with mutex_ held.
+  HKEY Open(RegistryKey& key, DWORD access);
 
   mutable std::mutex mutex_;
   RegistryTree tree_;

@@ -49,6 +49,10 @@ class NullRegistry : public platform::Registry {
                                platform::HKEY*) override {
     return platform::ERROR_FILE_NOT_FOUND;
   }
+  platform::LONG RegCreateKeyExA(platform::HKEY, const char*, platform::DWORD, platform::DWORD,
+                                 platform::HKEY*, platform::DWORD*) override {
+    return platform::ERROR_ACCESS_DENIED;
+  }
   platform::LONG RegEnumKeyA(platform::HKEY, platform::DWORD, char*, platform::DWORD) override {
     return platform::ERROR_NO_MORE_ITEMS;
   }
@@ -79,6 +83,33 @@ class NullFileSystem : public platform::FileSystem {
   platform::DWORD GetLastError() override { return platform::ERROR_FILE_NOT_FOUND; }
 };
 
+class NullVersionInfo : public platform::VersionInfo {
+ public:
+  platform::DWORD GetFileVersionInfoSizeA(const char*, platform::DWORD*) override { return 0; }
+  platform::BOOL GetFileVersionInfoA(const char*, platform::DWORD, platform::DWORD,
+                                     void*) override {
+    return 0;
+  }
+  platform::BOOL VerQueryValueA(void*, const char*, void**, platform::UINT*) override { return 0; }
+};
+
+class NullShell : public platform::Shell {
+ public:
+  platform::HINSTANCE ShellExecuteA(platform::HWND, const char*, const char*, const char*,
+                                    const char*, int) override {
+    return platform::SE_ERR_NOASSOC;
+  }
+  int MessageBoxA(platform::HWND, const char*, const char*, platform::UINT) override { return 0; }
+};
+
+class NullVolumes : public platform::Volumes {
+ public:
+  platform::BOOL GetDiskFreeSpaceA(const char*, platform::DWORD*, platform::DWORD*,
+                                   platform::DWORD*, platform::DWORD*) override {
+    return 0;
+  }
+};
+
 // Owns the do-nothing services and the Platform bundle that refers to them.
 struct NullPlatform {
   NullKernel kernel;
@@ -86,7 +117,10 @@ struct NullPlatform {
   NullRegistry registry;
   NullFileSystem files;
   platform::LentAddressSpace memory;
-  platform::Platform platform{kernel, deviceIo, registry, files, memory};
+  NullVersionInfo versions;
+  NullShell shell;
+  NullVolumes volumes;
+  platform::Platform platform{kernel, deviceIo, registry, files, memory, versions, shell, volumes};
 };
 
 }  // namespace korvel::platform::testing

@@ -47,8 +47,10 @@ class ScriptedPortIo : public linux_host::NoDeviceIo {
 class PassThroughInquiryTest : public ::testing::Test {
  protected:
   PassThroughInquiryTest()
-      : platform_{machine_.platform().kernel, io_, machine_.platform().registry,
-                  machine_.platform().files, machine_.platform().memory},
+      : platform_{machine_.platform().kernel,   io_,
+                  machine_.platform().registry, machine_.platform().files,
+                  machine_.platform().memory,   machine_.platform().versions,
+                  machine_.platform().shell,    machine_.platform().volumes},
         transport_(platform_) {
     transport_.state().PassThroughMode = true;
     transport_.state().PortHandleTable[0] = 0x44;

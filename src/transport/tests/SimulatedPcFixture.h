@@ -111,8 +111,14 @@ struct SimulatedPcFixture {
             platform::sim::LoadScenarioText(scenarioJson), clock)),
         kernel(pc->platform().kernel),
         deviceIo(pc->platform().deviceIo),
-        platform{kernel, deviceIo, pc->platform().registry, pc->platform().files,
-                 pc->platform().memory},
+        platform{kernel,
+                 deviceIo,
+                 pc->platform().registry,
+                 pc->platform().files,
+                 pc->platform().memory,
+                 pc->platform().versions,
+                 pc->platform().shell,
+                 pc->platform().volumes},
         transport(std::make_unique<ScsiTransport>(platform)) {}
 
   ~SimulatedPcFixture() {

@@ -135,7 +135,10 @@ struct FakeHost {
   platform::testing::NullRegistry registry;
   MemoryFileSystem files;
   platform::LentAddressSpace memory;
-  platform::Platform platform{kernel, deviceIo, registry, files, memory};
+  platform::testing::NullVersionInfo versions;
+  platform::testing::NullShell shell;
+  platform::testing::NullVolumes volumes;
+  platform::Platform platform{kernel, deviceIo, registry, files, memory, versions, shell, volumes};
   transport::ScsiTransport transport{platform};
   FakeDriveBackend* drives = nullptr;
 
