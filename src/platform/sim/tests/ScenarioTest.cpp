@@ -87,7 +87,36 @@ INSTANTIATE_TEST_SUITE_P(
             R"({"os":"nt4","registry":{"HKEY_DYN_DATA\\X":{"V":[1]}}})",
             R"(registry["HKEY_DYN_DATA\X"]["V"]: must be a string (REG_SZ) or a number (REG_DWORD))"},
         BadScenario{R"({"os":"nt4","boot_tick":4294967296})",
-                    "boot_tick: 4294967296 is not a 32-bit tick count"}));
+                    "boot_tick: 4294967296 is not a 32-bit tick count"},
+        BadScenario{
+            R"({"os":"nt4","aspi":{"installed":true,"version":{"translation":"0409"}}})",
+            R"(aspi.version.translation: "0409" is not 8 hexadecimal digits, language then code page ("040904B0"))"},
+        BadScenario{R"({"os":"nt4","aspi":{"installed":true,"version":{"vendor":"x"}}})",
+                    "aspi.version.vendor: unknown key"},
+        BadScenario{R"({"os":"nt4","drives":{"C":{"free_clusters":1}}})", "drives.C.type: missing"},
+        BadScenario{
+            R"({"os":"nt4","drives":{"C":{"type":"fixed","free_clusters":9,"total_clusters":8}}})",
+            "drives.C.total_clusters: fewer than free_clusters"},
+        BadScenario{R"({"os":"nt4","drives":{"C":{"type":"fixed","free_bytes":1}}})",
+                    "drives.C.free_bytes: unknown key"},
+        BadScenario{R"({"os":"nt4","shell":{"autorun_mask":256}})",
+                    "shell.autorun_mask: 256 is not a byte (0 to 0xFF) or null"},
+        BadScenario{R"({"os":"nt4","shell":{"audio_cd_verb":1}})",
+                    "shell.audio_cd_verb: must be a string"}));
+
+TEST(ScenarioTest, VersionTextsAreLimitedTo255Characters) {
+  const auto load = [](std::size_t length) {
+    return LoadScenarioText(R"({"os":"nt4","aspi":{"installed":true,"version":{"company":")" +
+                            std::string(length, 'x') + R"("}}})");
+  };
+  EXPECT_EQ(load(255).aspi.version->company->size(), 255u);
+  try {
+    load(256);
+    FAIL();
+  } catch (const emulator::ConfigError& error) {
+    EXPECT_STREQ(error.what(), "aspi.version.company: longer than 255 characters");
+  }
+}
 
 TEST(ScenarioTest, DeviceKeysAreCheckedByTheEmulatorUnderTheTargetsPath) {
   try {
