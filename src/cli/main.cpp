@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/CheckCommand.h"
+#include "cli/HostInfoCommand.h"
 #include "cli/Korvelfw.h"
 #include "cli/ScanCommand.h"
 #include "cli/SpeedCommand.h"
@@ -15,5 +16,6 @@ int main(int argc, char** argv) {
   commands.push_back(std::make_unique<korvel::cli::CheckCommand>());
   commands.push_back(std::make_unique<korvel::cli::UpgradeCommand>());
   commands.push_back(std::make_unique<korvel::cli::SpeedCommand>());
+  commands.push_back(std::make_unique<korvel::cli::HostInfoCommand>());
   return korvel::cli::RunKorvelfw(argc, argv, commands, std::cout, std::cerr);
 }

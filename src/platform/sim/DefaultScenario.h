@@ -11,7 +11,16 @@ namespace korvel::platform::sim {
 // The same text as scenarios/default.json.
 inline constexpr std::string_view kDefaultScenarioJson = R"json({
   "os": "win98",
-  "aspi": {"installed": true, "completion": "pending"},
+  "aspi": {
+    "installed": true,
+    "completion": "pending",
+    "version": {
+      "file_version": "4.71.2.0",
+      "description": "ASPI for Win32 DLL",
+      "company": "Quillmere Adapter Labs",
+      "translation": "040904B0"
+    }
+  },
   "adapters": [
     {
       "id": 0,
@@ -34,7 +43,11 @@ inline constexpr std::string_view kDefaultScenarioJson = R"json({
       ]
     }
   ],
-  "drives": {"A": "removable", "C": "fixed"}
+  "drives": {
+    "A": "removable",
+    "C": {"type": "fixed", "sectors_per_cluster": 8, "bytes_per_sector": 512,
+          "free_clusters": 393216, "total_clusters": 1048576}
+  }
 }
 )json";
 
