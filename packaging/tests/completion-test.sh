@@ -45,7 +45,9 @@ expect() {
   fi
 }
 
-expect 'korvelfw ' 'check scan speed upgrade'
+expect 'korvelfw ' 'check host-info scan speed upgrade'
+expect 'korvelfw ho' 'host-info'
+expect 'korvelfw host-info --j' '--json'
 expect 'korvelfw speed --s' '--set --simulate --simulate='
 expect 'korvelfw up' 'upgrade'
 expect 'korvelfw --dr' '--drive'
