@@ -7,6 +7,7 @@
 #include "cli/Korvelfw.h"
 #include "cli/ScanCommand.h"
 #include "cli/SpeedCommand.h"
+#include "cli/TracksCommand.h"
 #include "cli/UpgradeCommand.h"
 
 int main(int argc, char** argv) {
@@ -15,5 +16,6 @@ int main(int argc, char** argv) {
   commands.push_back(std::make_unique<korvel::cli::CheckCommand>());
   commands.push_back(std::make_unique<korvel::cli::UpgradeCommand>());
   commands.push_back(std::make_unique<korvel::cli::SpeedCommand>());
+  commands.push_back(std::make_unique<korvel::cli::TracksCommand>());
   return korvel::cli::RunKorvelfw(argc, argv, commands, std::cout, std::cerr);
 }

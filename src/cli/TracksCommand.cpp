@@ -1,0 +1,212 @@
+#include "cli/TracksCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <vector>
+
+#include "cli/CliContext.h"
+#include "cli/CommandFailure.h"
+#include "cli/DriveChoice.h"
+#include "cli/ExitCodes.h"
+#include "cli/SafeText.h"
+#include "drive/CdText.h"
+#include "drive/Commands.h"
+#include "drive/CommandsStandard.h"
+#include "drive/DiscContents.h"
+#include "drive/DiscPosition.h"
+#include "drive/DiscTexts.h"
+#include "drive/Identification.h"
+#include "platform/BigEndian.h"
+
+namespace korvel::cli {
+namespace {
+
+using transport::DeviceAddress;
+using Json = nlohmann::ordered_json;
+
+constexpr std::uint8_t kSenseKeyNotReady = 0x02;
+constexpr std::uint8_t kAscMediumNotPresent = 0x3A;
+constexpr std::uint32_t kDiscInformationLength = 4;
+constexpr std::uint8_t kDiscStatusMask = 0x03;  // byte 2: 0 blank, 1 incomplete, 2 complete
+
+struct TrackRow {
+  drive::DiscTrackEntry entry;
+  std::int32_t length = 0;
+  std::optional<std::string> title;
+  std::optional<std::string> performer;
+};
+
+struct TracksReport {
+  DeviceAddress address;
+  drive::InquiryInfo info;
+  std::vector<TrackRow> tracks;
+  bool appendable = false;
+  std::optional<std::string> discTitle;
+  std::optional<std::string> discPerformer;
+};
+
+std::optional<std::string> CdTextOf(const std::vector<std::uint8_t>& cdText, std::uint8_t type,
+                                    int ordinal) {
+  if (cdText.empty()) return std::nullopt;
+  std::string text = drive::CdTextString(type, ordinal, cdText, cdText.size(), false);
+  if (text.empty()) return std::nullopt;
+  return text;
+}
+
+Json OrNull(const std::optional<std::string>& text) {
+  return text ? Json(*text) : Json(nullptr);
+}
+
+// Why the drive has no tracks to show, from TEST UNIT READY and READ DISC INFORMATION; nothing
+// when a disc with a table of contents is in.
+std::optional<std::string> NoTracksReason(transport::ScsiTransport& transport,
+                                          DeviceAddress address) {
+  if (drive::TestUnitReady(transport, address.adapter, address.target) != 1) {
+    const std::int32_t sense = transport.LastSense(address.adapter, address.target);
+    const int key = (sense >> 16) & 0x0F;
+    const int asc = (sense >> 8) & 0xFF;
+    if (key == kSenseKeyNotReady && asc == kAscMediumNotPresent) {
+      return "there is no disc in drive " + AddressText(address);
+    }
+    char text[96];
+    std::snprintf(text, sizeof text, "drive %s is not ready (sense %02X/%02X/%02X)",
+                  AddressText(address).c_str(), (sense >> 16) & 0xFF, asc, sense & 0xFF);
+    return text;
+  }
+  std::uint8_t info[kDiscInformationLength] = {};
+  if (drive::ReadDiscInformation(transport, address.adapter, address.target, kDiscInformationLength,
+                                 info) == 1 &&
+      (info[2] & kDiscStatusMask) == 0) {
+    return "the disc in drive " + AddressText(address) + " is blank: it holds no tracks yet";
+  }
+  return std::nullopt;
+}
+
+void PrintJson(CliContext& context, const TracksReport& report,
+               const std::optional<std::string>& error) {
+  Json document;
+  document["drive"] = AddressText(report.address);
+  Json tracks = Json::array();
+  for (const TrackRow& row : report.tracks) {
+    tracks.push_back({{"number", row.entry.number},
+                      {"session", row.entry.session},
+                      {"kind", drive::TrackKindName(row.entry.kind)},
+                      {"start", row.entry.start},
+                      {"start_msf", drive::FramesToText(row.entry.start)},
+                      {"length", row.length},
+                      {"title", OrNull(row.title)},
+                      {"performer", OrNull(row.performer)}});
+  }
+  document["tracks"] = tracks;
+  document["appendable"] = report.appendable;
+  if (error) document["error"] = *error;
+  context.out() << SafeJson(document) << '\n';
+}
+
+std::string Quoted(const std::string& text) {
+  return '"' + PrintableText(text) + '"';
+}
+
+void PrintText(CliContext& context, const TracksReport& report) {
+  std::ostream& out = context.out();
+  out << "Drive " << AddressText(report.address) << ": " << PrintableText(report.info.vendor) << ' '
+      << PrintableText(report.info.product) << ' ' << PrintableText(report.info.revision) << '\n';
+  if (report.discTitle || report.discPerformer) {
+    out << "Disc: " << (report.discTitle ? Quoted(*report.discTitle) : std::string("-"));
+    if (report.discPerformer) out << " by " << Quoted(*report.discPerformer);
+    out << '\n';
+  }
+  out << "Track Session Kind   Start     Start MSF  Length    CD-TEXT\n";
+  for (const TrackRow& row : report.tracks) {
+    char line[96];
+    std::snprintf(line, sizeof line, "%5u %7u %-6s %-9d %-10s %-9d", row.entry.number,
+                  row.entry.session, drive::TrackKindName(row.entry.kind), row.entry.start,
+                  drive::FramesToText(row.entry.start).c_str(), row.length);
+    out << line;
+    if (row.title) out << ' ' << Quoted(*row.title);
+    if (row.performer) out << " by " << Quoted(*row.performer);
+    out << '\n';
+  }
+  out << "Appendable: " << (report.appendable ? "yes, a further session can be written" : "no")
+      << '\n';
+}
+
+int Fail(CliContext& context, const TracksReport& report, const std::string& why) {
+  if (context.options().json) PrintJson(context, report, why);
+  context.err() << "korvelfw: " << why << '\n';
+  context.PrintNotes();
+  return kExitFailed;
+}
+
+}  // namespace
+
+std::string TracksCommand::description() const {
+  return "List the sessions and tracks of the disc in a drive, with their true extents and "
+         "CD-TEXT";
+}
+
+void TracksCommand::Configure(CLI::App& subcommand) {
+  subcommand.fallthrough();
+}
+
+int TracksCommand::Run(CliContext& context) {
+  std::optional<int> adapters = context.StartTransport();
+  if (!adapters) return kExitNoTransport;
+  const std::optional<DeviceAddress> address = ChooseDrive(context, *adapters);
+  if (!address) {
+    context.err() << "korvelfw: no Korvel drive was found; name a drive with --drive H:T\n";
+    context.PrintNotes();
+    return kExitNoTransport;
+  }
+  transport::ScsiTransport& transport = context.transport();
+  TracksReport report;
+  report.address = *address;
+  if ((drive::InquireDrive(transport, address->adapter, address->target, report.info) & 0xFF) !=
+      1) {
+    context.err() << "korvelfw: no device answers at " << AddressText(*address) << '\n';
+    context.PrintNotes();
+    return kExitNoTransport;
+  }
+  if (std::optional<std::string> reason = NoTracksReason(transport, *address)) {
+    return Fail(context, report, *reason);
+  }
+
+  drive::DiscContents contents;
+  const std::int32_t status =
+      drive::ReadDiscContents(transport, address->adapter, address->target, contents);
+  if (status != 1) {
+    const CommandFailure failure = FailureOf(transport, *address, status);
+    std::string why = failure.command + " to drive " + AddressText(*address) + " failed (status " +
+                      std::to_string(failure.status);
+    if (failure.sense) why += ", sense " + *failure.sense;
+    return Fail(context, report, why + ")");
+  }
+  report.appendable = contents.appendable;
+  report.discTitle = CdTextOf(contents.cdText, drive::kCdTextTitle, 0);
+  report.discPerformer = CdTextOf(contents.cdText, drive::kCdTextPerformer, 0);
+  const int firstNumber = contents.tracks.empty() ? 1 : contents.tracks.front().number;
+  for (const drive::DiscTrackEntry& entry : contents.tracks) {
+    TrackRow row;
+    row.entry = entry;
+    drive::TrackExtentRecord record{};
+    drive::TrackExtent(transport, address->adapter, address->target, entry.number, record);
+    row.length = static_cast<std::int32_t>(static_cast<std::uint32_t>(
+        platform::GetBigEndian(record.data() + drive::track_extent_layout::kLength, 4)));
+    // The disc's own strings come first (ordinal 0), then one a track in track order.
+    const int ordinal = entry.number - firstNumber + 1;
+    row.title = CdTextOf(contents.cdText, drive::kCdTextTitle, ordinal);
+    row.performer = CdTextOf(contents.cdText, drive::kCdTextPerformer, ordinal);
+    report.tracks.push_back(row);
+  }
+  if (context.options().json) {
+    PrintJson(context, report, std::nullopt);
+  } else {
+    PrintText(context, report);
+  }
+  context.PrintNotes();
+  return kExitSuccess;
+}
+
+}  // namespace korvel::cli
