@@ -19,7 +19,9 @@ std::string CdTextString(std::uint8_t packType, int ordinal, std::span<const std
   };
   for (std::size_t k = 0; k < packs; ++k) {
     const std::size_t pack = layout::kHeader + layout::kPackSize * k;
-    if (pack + layout::kPackSize > length) break;
+    // Only the text bytes need to lie within the data: a drive's data length that counts from
+    // after its own two bytes ends two bytes before the last pack's CRC.
+    if (pack + layout::kText + layout::kTextBytes > length) break;
     if (data[pack + layout::kPackType] != packType) continue;
     for (std::size_t i = 0; i < layout::kTextBytes; ++i) {
       const std::size_t at = pack + layout::kText + i;

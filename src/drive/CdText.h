@@ -26,7 +26,8 @@ inline constexpr std::uint8_t kCdTextPerformer = 0x81;
 inline constexpr std::size_t kCdTextWorkArea = 500;
 
 // The `ordinal`-th string (0 = the first) of the packs of type `packType` in the first
-// `dataLength` bytes of `data` (never beyond data.size()). With `doubleAmpersands` each "&" comes
+// `dataLength` bytes of `data` (never beyond data.size(); a pack counts when its text bytes lie
+// within them). With `doubleAmpersands` each "&" comes
 // back as "&&", as a window label needs it. Empty when there is no such string.
 std::string CdTextString(std::uint8_t packType, int ordinal, std::span<const std::uint8_t> data,
                          std::size_t dataLength, bool doubleAmpersands);

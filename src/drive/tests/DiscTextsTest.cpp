@@ -85,8 +85,10 @@ TEST(CdTextStringTest, ReadsNoFurtherThanTheBytesGiven) {
   const std::vector<std::uint8_t> data = Packs(kCdTextTitle, {"One", "Two"});
   // A data length far beyond the buffer: only whole packs inside the buffer count.
   EXPECT_EQ(CdTextString(kCdTextTitle, 1, data, 20000, false), "Two");
-  // A data length that cuts the only pack: no string.
-  EXPECT_EQ(CdTextString(kCdTextTitle, 0, data, 20, false), "");
+  // A pack counts when its text bytes lie within the length (a drive's length ends two bytes
+  // before the last CRC); a length that cuts the text leaves no string.
+  EXPECT_EQ(CdTextString(kCdTextTitle, 0, data, 18, false), "One");
+  EXPECT_EQ(CdTextString(kCdTextTitle, 0, data, 15, false), "");
 }
 
 }  // namespace
