@@ -87,8 +87,8 @@ TEST(CdTextStringTest, ReadsNoFurtherThanTheBytesGiven) {
   EXPECT_EQ(CdTextString(kCdTextTitle, 1, data, 20000, false), "Two");
   // A pack counts when its text bytes lie within the length (a drive's length ends two bytes
   // before the last CRC); a length that cuts the text leaves no string.
-  EXPECT_EQ(CdTextString(kCdTextTitle, 0, data, 18, false), "One");
-  EXPECT_EQ(CdTextString(kCdTextTitle, 0, data, 15, false), "");
+  EXPECT_EQ(CdTextString(kCdTextTitle, 0, data, 20, false), "One");
+  EXPECT_EQ(CdTextString(kCdTextTitle, 0, data, 19, false), "");
 }
 
 }  // namespace
