@@ -8,11 +8,11 @@
 
 #include "cli/CliContext.h"
 #include "cli/CommandFailure.h"
+#include "cli/DiscPresence.h"
 #include "cli/DriveChoice.h"
 #include "cli/ExitCodes.h"
 #include "cli/SafeText.h"
 #include "drive/CdText.h"
-#include "drive/Commands.h"
 #include "drive/CommandsStandard.h"
 #include "drive/DiscContents.h"
 #include "drive/DiscPosition.h"
@@ -26,8 +26,6 @@ namespace {
 using transport::DeviceAddress;
 using Json = nlohmann::ordered_json;
 
-constexpr std::uint8_t kSenseKeyNotReady = 0x02;
-constexpr std::uint8_t kAscMediumNotPresent = 0x3A;
 constexpr std::uint32_t kDiscInformationLength = 4;
 constexpr std::uint8_t kDiscStatusMask = 0x03;  // byte 2: 0 blank, 1 incomplete, 2 complete
 
@@ -59,22 +57,10 @@ Json OrNull(const std::optional<std::string>& text) {
   return text ? Json(*text) : Json(nullptr);
 }
 
-// Why the drive has no tracks to show, from TEST UNIT READY and READ DISC INFORMATION; nothing
-// when a disc with a table of contents is in.
+// Why the drive has no tracks to show; nothing when a disc with a table of contents is in.
 std::optional<std::string> NoTracksReason(transport::ScsiTransport& transport,
                                           DeviceAddress address) {
-  if (drive::TestUnitReady(transport, address.adapter, address.target) != 1) {
-    const std::int32_t sense = transport.LastSense(address.adapter, address.target);
-    const int key = (sense >> 16) & 0x0F;
-    const int asc = (sense >> 8) & 0xFF;
-    if (key == kSenseKeyNotReady && asc == kAscMediumNotPresent) {
-      return "there is no disc in drive " + AddressText(address);
-    }
-    char text[96];
-    std::snprintf(text, sizeof text, "drive %s is not ready (sense %02X/%02X/%02X)",
-                  AddressText(address).c_str(), (sense >> 16) & 0xFF, asc, sense & 0xFF);
-    return text;
-  }
+  if (std::optional<std::string> noDisc = NoDiscReason(transport, address)) return noDisc;
   std::uint8_t info[kDiscInformationLength] = {};
   if (drive::ReadDiscInformation(transport, address.adapter, address.target, kDiscInformationLength,
                                  info) == 1 &&

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/CheckCommand.h"
+#include "cli/DiscInfoCommand.h"
 #include "cli/Korvelfw.h"
 #include "cli/ScanCommand.h"
 #include "cli/SpeedCommand.h"
@@ -17,5 +18,6 @@ int main(int argc, char** argv) {
   commands.push_back(std::make_unique<korvel::cli::UpgradeCommand>());
   commands.push_back(std::make_unique<korvel::cli::SpeedCommand>());
   commands.push_back(std::make_unique<korvel::cli::TracksCommand>());
+  commands.push_back(std::make_unique<korvel::cli::DiscInfoCommand>());
   return korvel::cli::RunKorvelfw(argc, argv, commands, std::cout, std::cerr);
 }

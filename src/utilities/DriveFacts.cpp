@@ -76,10 +76,13 @@ bool DriveNumberText(ScsiTransport& transport, DeviceAddress address, std::strin
   return true;
 }
 
-std::uint8_t VendorStatusByte(ScsiTransport& transport, DeviceAddress address) {
-  std::array<std::uint8_t, 2> status{};
-  drive::VendorStatusDe(transport, address.adapter, address.target, status.data());
-  const std::uint8_t b = status[0];
+std::uint8_t VendorStatusByte(ScsiTransport& transport, DeviceAddress address,
+                              std::int32_t* status) {
+  std::array<std::uint8_t, 2> answer{};
+  const std::int32_t sent =
+      drive::VendorStatusDe(transport, address.adapter, address.target, answer.data());
+  if (status != nullptr) *status = sent;
+  const std::uint8_t b = answer[0];
   const drive::DriveType type = drive::DriveTypeOf(transport, address.adapter, address.target);
   if (type != 10 && type != 11) return b;
   return static_cast<std::uint8_t>((b & 0x87) | ((b & 0x40) >> 3) | ((b & 0x38) << 1));

@@ -24,9 +24,10 @@ bool DriveNumberText(transport::ScsiTransport& transport, transport::DeviceAddre
                      std::string& text);
 
 // The first byte of the vendor status; for DriveType 10 and 11 its bits are moved into the
-// layout the other models use.
-std::uint8_t VendorStatusByte(transport::ScsiTransport& transport,
-                              transport::DeviceAddress address);
+// layout the other models use. The status of VENDOR STATUS is not looked at (a refused command
+// shows zero); a caller that needs to know gets it in `status`.
+std::uint8_t VendorStatusByte(transport::ScsiTransport& transport, transport::DeviceAddress address,
+                              std::int32_t* status = nullptr);
 
 // Bytes 18..19 (maximum) and 20..21 (current) of the capabilities page 0x2A. The status is not
 // looked at: a failed read shows zero.
