@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "emulator/DiscLayout.h"
 #include "formats/ScsiOpcodes.h"
 #include "platform/BigEndian.h"
 
@@ -28,7 +29,8 @@ KorvelDrive::KorvelDrive(const DeviceConfig& config, Clock& clock)
       firmware_(model_.firmwareFormat),
       restart_(config.restartMs),
       memory_(config.memory),
-      modePages_(config.modePages, config.disc ? config.disc->blocks : 0),
+      modePages_(config.modePages,
+                 config.disc ? static_cast<std::uint32_t>(DiscLayout(*config.disc).Capacity()) : 0),
       speed_(config.speedFamily.value_or(SpeedFamilyOfProduct(config.product))),
       disc_(config.disc) {
   // A vendor-page drive starts at the speed its page 0x31 setting names.
@@ -180,7 +182,8 @@ CommandResult KorvelDrive::ReadCd(const Command& command) {
 CommandResult KorvelDrive::SendSectors(const Command& command, std::uint32_t lba,
                                        std::uint32_t count, std::size_t sectorSize) {
   if (!disc_) return CheckCondition(sense::kMediumNotPresent);
-  if (static_cast<std::uint64_t>(lba) + count > disc_->blocks) {
+  if (static_cast<std::uint64_t>(lba) + count >
+      static_cast<std::uint64_t>(DiscLayout(*disc_).Capacity())) {
     return CheckCondition(sense::kLbaOutOfRange);
   }
   const std::uint64_t total = std::uint64_t{count} * sectorSize;
@@ -205,7 +208,7 @@ CommandResult KorvelDrive::SendSectors(const Command& command, std::uint32_t lba
 CommandResult KorvelDrive::ReadCapacity(const Command& command) {
   if (!disc_) return CheckCondition(sense::kMediumNotPresent);
   std::array<std::uint8_t, 8> answer{};
-  platform::PutBigEndian(answer.data(), disc_->blocks - 1, 4);
+  platform::PutBigEndian(answer.data(), DiscLayout(*disc_).Capacity() - 1, 4);
   platform::PutBigEndian(answer.data() + 4, kUserDataSize, 4);
   return SendToHost(command, answer);
 }

@@ -43,7 +43,7 @@ class KorvelDrive : public EmulatedDevice {
   DriveMemory memory_;
   ModePageStore modePages_;
   SpeedModel speed_;
-  std::optional<DiscConfig> disc_;
+  std::optional<Disc> disc_;
 };
 
 }  // namespace korvel::emulator
