@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 
+#include "emulator/CdText.h"
 #include "emulator/ConfigError.h"
 
 namespace korvel::emulator {
@@ -256,8 +257,11 @@ class SheetReader {
 
   void ReadText(const std::string& command, const std::vector<std::string>& arguments) {
     RequireArguments(arguments, 1, command + " \"text\"");
-    if (arguments[0].size() > kMaxCueTextBytes) {
-      Fail(line_, command + " is longer than " + std::to_string(kMaxCueTextBytes) + " bytes");
+    if (arguments[0].size() > kMaxCdTextLength) {
+      Fail(line_, command + " is longer than " + std::to_string(kMaxCdTextLength) + " characters");
+    }
+    for (char c : arguments[0]) {
+      if (c < 0x20 || c > 0x7E) Fail(line_, command + " takes printable ASCII characters only");
     }
     std::string& field = command == "TITLE" ? (track_ ? track_->title : sheet_.title)
                                             : (track_ ? track_->performer : sheet_.performer);

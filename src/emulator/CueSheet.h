@@ -14,8 +14,6 @@ namespace korvel::emulator {
 
 // CUE sheets are a few kilobytes; anything much larger is not one.
 inline constexpr std::size_t kMaxCueSheetBytes = 256 * 1024;
-// The longest TITLE or PERFORMER taken, in bytes.
-inline constexpr std::size_t kMaxCueTextBytes = 80;
 
 enum class CueTrackType { Audio, Mode1_2048, Mode1_2352, Mode2_2352 };
 
@@ -57,7 +55,8 @@ struct CueSheet {
 // Reads a CUE sheet. `name` names it in error messages, which throw ConfigError as
 // "NAME line N: fault". What is taken: FILE "name" BINARY; TRACK nn AUDIO | MODE1/2048 |
 // MODE1/2352 | MODE2/2352; INDEX nn mm:ss:ff; PREGAP and POSTGAP mm:ss:ff; TITLE and PERFORMER
-// before the first TRACK (the disc's) and after one (the track's); REM SESSION nn. REM comments,
+// before the first TRACK (the disc's) and after one (the track's), in printable ASCII as CD-TEXT
+// holds them (kMaxCdTextLength); REM SESSION nn. REM comments,
 // CATALOG, ISRC, FLAGS, CDTEXTFILE, SONGWRITER, COMPOSER, ARRANGER and MESSAGE are read past.
 CueSheet ParseCueSheet(std::string_view text, std::string_view name);
 

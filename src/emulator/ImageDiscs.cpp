@@ -3,7 +3,9 @@
 #include <cstdio>
 #include <string>
 
+#include "emulator/CdText.h"
 #include "emulator/ConfigError.h"
+#include "emulator/DiscBuilder.h"
 
 namespace korvel::emulator {
 namespace {
@@ -30,8 +32,9 @@ TrackMode ModeOf(CueTrackType type) {
   return TrackMode::Mode1;
 }
 
-// Walks the tracks in order, placing each file's frames one after another on the disc with the
-// silence that the sheet adds (PREGAP, POSTGAP, the gap between sessions) in between.
+// Measures each track in its file (pre-gap, stored blocks, post-gap) and lays the tracks out one
+// after another with the disc builder, as a recorder writes them; each track keeps pointing at
+// its blocks in its file.
 class CueLayout {
  public:
   CueLayout(const CueSheet& sheet, std::string_view name,
@@ -40,28 +43,45 @@ class CueLayout {
 
   Disc Build() {
     MeasureFiles();
-    disc_.title = sheet_.title;
-    disc_.performer = sheet_.performer;
+    Disc disc;
+    disc.title = sheet_.title;
+    disc.performer = sheet_.performer;
     for (std::size_t t = 0; t < sheet_.tracks.size(); ++t) {
-      const CueTrack& track = sheet_.tracks[t];
-      const CuePosition& first = track.index0 ? *track.index0 : track.index1;
-      if (t > 0) {
-        EndTrack(t - 1, &first);
-        if (track.session != sheet_.tracks[t - 1].session) {
-          disc_.sessions.push_back({sheet_.tracks[t - 1].session, disc_.tracks.back().end});
-          inserted_ += kSessionGapBlocks;
-        }
+      const CueTrack& cue = sheet_.tracks[t];
+      const bool newSession = t > 0 && cue.session != sheet_.tracks[t - 1].session;
+      const std::int64_t start = PlaceOf(cue.index1);
+      // The stored blocks run to the next track's first place in the same file, or to the
+      // file's end.
+      std::int64_t storedEnd = fileStart_[cue.index1.file] + frames_[cue.index1.file];
+      if (t + 1 < sheet_.tracks.size()) {
+        const CueTrack& next = sheet_.tracks[t + 1];
+        const CuePosition& nextFirst = next.index0 ? *next.index0 : next.index1;
+        if (nextFirst.file == cue.index1.file) storedEnd = PlaceOf(nextFirst);
       }
-      PlaceTrack(track, t > 0 && track.session != sheet_.tracks[t - 1].session);
+      std::int64_t pregap = cue.index0 ? start - PlaceOf(*cue.index0) : cue.pregap;
+      // The first track of a later session always has a pre-gap; the sheet may give its own.
+      if (newSession && !cue.index0 && cue.pregap == 0) pregap = kSessionPregapBlocks;
+      // A pre-gap held at the end of the previous file reads as generated blocks.
+      const bool pregapStored = cue.index0 && cue.index0->file == cue.index1.file;
+      try {
+        if (newSession) AppendSession(disc);
+        DiscTrack& track = AppendTrack(disc, ModeOf(cue.type),
+                                       static_cast<std::int32_t>(storedEnd - start + cue.postgap),
+                                       static_cast<std::int32_t>(pregap));
+        track.title = cue.title;
+        track.performer = cue.performer;
+        const std::size_t file = cue.index1.file;
+        track.data = TrackData{
+            files_[file], pregapStored ? track.pregapStart : track.start,
+            static_cast<std::int32_t>(storedEnd - start + (pregapStored ? pregap : 0)),
+            std::uint64_t{(pregapStored ? *cue.index0 : cue.index1).frames} * sectorSizes_[file],
+            sectorSizes_[file]};
+      } catch (const ConfigError& error) {
+        Fail(cue.line, error.what());
+      }
     }
-    const CueTrack& last = sheet_.tracks.back();
-    EndTrack(sheet_.tracks.size() - 1, nullptr);
-    disc_.sessions.push_back({last.session, disc_.tracks.back().end});
-    if (disc_.sessions.back().leadOut > kMaxDiscEnd) {
-      Fail(last.line, "the disc runs to " + TimeText(disc_.sessions.back().leadOut + 150) +
-                          ", beyond 100 minutes");
-    }
-    return std::move(disc_);
+    CheckCdText(disc);
+    return disc;
   }
 
  private:
@@ -92,7 +112,7 @@ class CueLayout {
                             " bytes, not a whole number of " + std::to_string(sectorSize[f]) +
                             "-byte sectors");
       }
-      if (size / sectorSize[f] > static_cast<std::uint64_t>(kMaxDiscEnd)) {
+      if (size / sectorSize[f] > static_cast<std::uint64_t>(kMaxLeadOut)) {
         Fail(file.line, "\"" + file.name + "\" holds more than 100 minutes");
       }
       frames_.push_back(static_cast<std::int32_t>(size / sectorSize[f]));
@@ -102,72 +122,22 @@ class CueLayout {
     }
   }
 
-  // The disc address of a place in a file, with the silence added so far.
-  std::int64_t AddressOf(const CuePosition& position) const {
+  // A place in a file counted in frames from the start of the first file.
+  std::int64_t PlaceOf(const CuePosition& position) const {
     if (position.frames >= static_cast<std::uint32_t>(frames_[position.file])) {
       Fail(position.line, "INDEX at " + TimeText(position.frames) + " lies beyond the end of \"" +
                               sheet_.files[position.file].name + "\" (" +
                               TimeText(frames_[position.file]) + ")");
     }
-    return fileStart_[position.file] + position.frames + inserted_;
+    return fileStart_[position.file] + position.frames;
   }
 
-  void PlaceTrack(const CueTrack& cue, bool firstOfSession) {
-    DiscTrack track;
-    track.number = cue.number;
-    track.session = cue.session;
-    track.mode = ModeOf(cue.type);
-    track.title = cue.title;
-    track.performer = cue.performer;
-    std::int64_t pregapStart = 0;
-    std::uint32_t pregap = cue.pregap;
-    // The first track of a later session always has a pre-gap; the sheet may give its own.
-    if (firstOfSession && !cue.index0 && pregap == 0) pregap = kSessionPregapBlocks;
-    if (cue.index0) {
-      pregapStart = AddressOf(*cue.index0);
-    } else {
-      pregapStart = AddressOf(cue.index1);
-      inserted_ += pregap;
+  void CheckCdText(const Disc& disc) const {
+    const std::size_t packs = CdTextPacks(disc).size() / cd_text_layout::kPackSize;
+    if (packs > kMaxCdTextPacks) {
+      throw ConfigError(std::string(name_) + ": the CD-TEXT needs " + std::to_string(packs) +
+                        " packs; a disc holds at most " + std::to_string(kMaxCdTextPacks));
     }
-    const std::int64_t start = AddressOf(cue.index1);
-    // The stored blocks begin at INDEX 00 when it is in the same file as INDEX 01; a pre-gap
-    // held at the end of the previous file reads as generated blocks.
-    const bool pregapStored = cue.index0 && cue.index0->file == cue.index1.file;
-    const CuePosition& firstStored = pregapStored ? *cue.index0 : cue.index1;
-    TrackData data;
-    data.file = files_[cue.index1.file];
-    data.firstBlock = static_cast<std::int32_t>(pregapStored ? pregapStart : start);
-    data.offset = std::uint64_t{firstStored.frames} * sectorSizes_[cue.index1.file];
-    data.sectorSize = sectorSizes_[cue.index1.file];
-    if (start > kMaxDiscEnd) {
-      Fail(cue.line, "track " + std::to_string(cue.number) + " starts beyond 100 minutes");
-    }
-    track.pregapStart = static_cast<std::int32_t>(pregapStart);
-    track.start = static_cast<std::int32_t>(start);
-    track.data = data;
-    disc_.tracks.push_back(std::move(track));
-  }
-
-  // Ends track t where the next track's first place is, or at the end of its file when the next
-  // track starts in another file or there is none (`next` null).
-  void EndTrack(std::size_t t, const CuePosition* next) {
-    const CueTrack& cue = sheet_.tracks[t];
-    DiscTrack& track = disc_.tracks[t];
-    const std::size_t file = cue.index1.file;
-    const std::int64_t storedEnd = next != nullptr && next->file == file
-                                       ? AddressOf(*next)
-                                       : fileStart_[file] + frames_[file] + inserted_;
-    if (storedEnd <= track.start) {
-      Fail(cue.line, "track " + std::to_string(cue.number) + " has no blocks");
-    }
-    track.data->blockCount = static_cast<std::int32_t>(storedEnd - track.data->firstBlock);
-    inserted_ += cue.postgap;
-    const std::int64_t end = storedEnd + cue.postgap;
-    if (end > kMaxDiscEnd) {
-      Fail(cue.line, "track " + std::to_string(cue.number) + " runs to " + TimeText(end + 150) +
-                         ", beyond 100 minutes");
-    }
-    track.end = static_cast<std::int32_t>(end);
   }
 
   const CueSheet& sheet_;
@@ -176,8 +146,6 @@ class CueLayout {
   std::vector<std::int32_t> frames_;
   std::vector<std::uint32_t> sectorSizes_;
   std::vector<std::int64_t> fileStart_;  // frames of the files before each
-  std::int64_t inserted_ = 0;            // blocks of silence placed so far
-  Disc disc_;
 };
 
 std::string ReadSheetText(const std::filesystem::path& path) {
@@ -219,17 +187,13 @@ Disc LoadIsoDisc(const std::filesystem::path& path) {
     throw ConfigError(name + ": " + std::to_string(file->size()) +
                       " bytes is not a whole number of 2048-byte sectors");
   }
-  if (file->size() / kIsoSectorSize > static_cast<std::uint64_t>(kMaxDiscEnd)) {
+  if (file->size() / kIsoSectorSize > static_cast<std::uint64_t>(kMaxLeadOut)) {
     throw ConfigError(name + ": holds more than 100 minutes");
   }
   const auto blocks = static_cast<std::int32_t>(file->size() / kIsoSectorSize);
-  DiscTrack track;
-  track.mode = TrackMode::Mode1;
-  track.end = blocks;
-  track.data = TrackData{std::move(file), 0, blocks, 0, kIsoSectorSize};
   Disc disc;
-  disc.sessions.push_back({1, blocks});
-  disc.tracks.push_back(std::move(track));
+  AppendTrack(disc, TrackMode::Mode1, blocks, 0).data =
+      TrackData{std::move(file), 0, blocks, 0, kIsoSectorSize};
   return disc;
 }
 

@@ -13,17 +13,11 @@
 
 namespace korvel::emulator {
 
-// A disc holds at most 100 minutes, the 2 seconds before block 0 included.
-inline constexpr std::int32_t kMaxDiscEnd = 100 * 4500 - 150;
-// Between the lead-out of one session and the first track of the next: the lead-out (6750
-// blocks) and the next lead-in (4500); the track's pre-gap (150 when the sheet gives none)
-// follows.
-inline constexpr std::int32_t kSessionGapBlocks = 6750 + 4500;
-inline constexpr std::int32_t kSessionPregapBlocks = 150;
-
 // Lays out the tracks of `sheet` over its opened files (one for each of sheet.files, in order).
-// Throws ConfigError "NAME line N: fault" when a file is not a whole number of sectors, an INDEX
-// lies beyond its file's end, a track has no blocks, or the disc runs beyond 100 minutes.
+// A later session begins after the lead-out and lead-in (DiscBuilder.h); its first track gets a
+// pre-gap of 150 blocks when the sheet gives none. Throws ConfigError "NAME line N: fault" when a
+// file is not a whole number of sectors, an INDEX lies beyond its file's end, or the disc runs
+// beyond 100 minutes, and "NAME: fault" when the CD-TEXT does not fit the lead-in.
 Disc LayOutCueDisc(const CueSheet& sheet, std::string_view name,
                    const std::vector<std::shared_ptr<const ImageFile>>& files);
 

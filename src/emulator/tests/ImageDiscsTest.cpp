@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "emulator/ConfigError.h"
+#include "emulator/DiscBuilder.h"
 #include "emulator/tests/ScratchDirectory.h"
 
 namespace korvel::emulator {
@@ -172,7 +173,7 @@ TEST(ImageDiscsTest, RefusesFilesThatDoNotFitTheSheet) {
   WriteSectors(scratch, "short.bin", 100, 2352);
   scratch.Write("odd.bin", std::vector<std::uint8_t>(2352 * 3 + 1));
   std::filesystem::resize_file(scratch.Write("huge.bin", ""),
-                               std::uint64_t{2048} * (kMaxDiscEnd + 1));
+                               std::uint64_t{2048} * (kMaxLeadOut + 1));
   const auto missing = (scratch.path() / "missing.bin").string();
   const struct {
     std::string text;
@@ -189,13 +190,29 @@ TEST(ImageDiscsTest, RefusesFilesThatDoNotFitTheSheet) {
        "bad.cue line 1: \"huge.bin\" holds more than 100 minutes"},
       {"FILE short.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n"
        "FILE short.bin BINARY\nTRACK 02 AUDIO\nPREGAP 99:59:74\nINDEX 01 00:00:00\n",
-       "bad.cue line 5: track 2 starts beyond 100 minutes"},
+       "bad.cue line 5: the disc would be longer than 100 minutes (450199 blocks)"},
       {"FILE short.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\nPOSTGAP 99:59:00\n",
-       "bad.cue line 2: track 1 runs to 100:02:25, beyond 100 minutes"},
+       "bad.cue line 2: the disc would be longer than 100 minutes (450025 blocks)"},
   };
   for (const auto& entry : cases) {
     EXPECT_EQ(LoadError(scratch.Write("bad.cue", entry.text)), entry.error) << entry.text;
   }
+}
+
+// Each text fits, but together they need more packs than the lead-in holds.
+TEST(ImageDiscsTest, RefusesCdTextBeyondOneBlockOfPacks) {
+  ScratchDirectory scratch;
+  WriteSectors(scratch, "many.bin", 99, 2352);
+  std::string sheet = "FILE many.bin BINARY\n";
+  for (int track = 1; track <= 99; ++track) {
+    char line[64];
+    std::snprintf(line, sizeof line, "TRACK %02d AUDIO\nINDEX 01 00:%02d:%02d\n", track,
+                  (track - 1) / 75, (track - 1) % 75);
+    sheet += line + std::string("TITLE \"") + std::string(100, 'T') + "\"\n";
+  }
+  const std::string error = LoadError(scratch.Write("many.cue", sheet));
+  EXPECT_EQ(error.rfind("many.cue: the CD-TEXT needs ", 0), 0u) << error;
+  EXPECT_NE(error.find(" packs; a disc holds at most 256"), std::string::npos) << error;
 }
 
 TEST(ImageDiscsTest, AnIsoImageIsOneModeOneTrack) {
