@@ -194,7 +194,8 @@ ModePageMap ReadModePages(const json& value, const std::string& path) {
 
 }  // namespace
 
-DeviceConfig ParseDeviceConfig(const json& target, const std::string& where) {
+DeviceConfig ParseDeviceConfig(const json& target, const std::string& where,
+                               const std::filesystem::path& baseDirectory) {
   RequireObject(target, where.empty() ? "target" : where);
   RequireKnownKeys(target, where,
                    {"id", "letter", "vendor", "product", "revision", "peripheral", "maker",
@@ -247,7 +248,8 @@ DeviceConfig ParseDeviceConfig(const json& target, const std::string& where) {
   if (target.contains("speed_family")) {
     config.speedFamily = ReadSpeedFamily(target["speed_family"], Join(where, "speed_family"));
   }
-  if (target.contains("disc")) config.disc = ReadDisc(target["disc"], Join(where, "disc"));
+  if (target.contains("disc"))
+    config.disc = ReadDisc(target["disc"], Join(where, "disc"), baseDirectory);
   return config;
 }
 

@@ -6,6 +6,7 @@
 #include "emulator/ConfigError.h"
 #include "emulator/DiscBuilder.h"
 #include "emulator/DiscTime.h"
+#include "emulator/ImageDiscJson.h"
 #include "emulator/JsonFields.h"
 
 namespace korvel::emulator {
@@ -178,10 +179,16 @@ void ReadDiscModifiers(const json& value, const std::string& path, Disc& disc) {
   }
 }
 
-std::optional<Disc> ReadDisc(const json& value, const std::string& path) {
+std::optional<Disc> ReadDisc(const json& value, const std::string& path,
+                             const std::filesystem::path& baseDirectory) {
   if (value.is_null()) return std::nullopt;
   RequireObject(value, path);
   Disc disc;
+  if (NamesDiscImage(value)) {
+    disc = ReadImageDisc(value, path, baseDirectory);
+    ReadDiscModifiers(value, path, disc);
+    return disc;
+  }
   if (value.contains("blocks") && value.contains("sessions")) {
     Fail(path, "give either blocks or sessions");
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +27,10 @@ void ReadDiscModifiers(const nlohmann::json& value, const std::string& path, Dis
 std::string ReadCdTextString(const nlohmann::json& value, const std::string& path);
 
 // The whole disc key: null for no disc, {"blocks": N} for one mode 1 track, {"sessions": [...]}
-// for a described disc, {"blank": true} for an empty recordable disc; modifiers with any of them.
-std::optional<Disc> ReadDisc(const nlohmann::json& value, const std::string& path);
+// for a described disc, {"blank": true} for an empty recordable disc, {"cue": "PATH"} or
+// {"iso": "PATH"} for an image (ImageDiscJson.h) relative to `baseDirectory`; modifiers with any
+// of them.
+std::optional<Disc> ReadDisc(const nlohmann::json& value, const std::string& path,
+                             const std::filesystem::path& baseDirectory = ".");
 
 }  // namespace korvel::emulator
