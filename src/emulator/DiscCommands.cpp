@@ -215,7 +215,8 @@ CommandResult DiscCommands::SendSectors(const Command& command, std::uint32_t lb
                                         const ModeCheck& accepts) {
   if (auto refusal = NotReadable()) return CheckCondition(*refusal);
   const std::uint64_t end = std::uint64_t{lba} + count;
-  if (end > Capacity()) return CheckCondition(sense::kLbaOutOfRange);
+  // Also a read of no blocks must name a block of the disc.
+  if (lba >= Capacity() || end > Capacity()) return CheckCondition(sense::kLbaOutOfRange);
   if (count == 0) return Good();
   const DiscLayout layout = Layout();
   // Checked track by track before anything is sent, so the walk is bounded by the tracks.
