@@ -1,6 +1,7 @@
 #include "cli/TracksCommand.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 #include <optional>
@@ -27,6 +28,7 @@ using transport::DeviceAddress;
 using Json = nlohmann::ordered_json;
 
 constexpr std::uint32_t kDiscInformationLength = 4;
+constexpr std::size_t kCdTextColumn = 52;       // where the CD-TEXT column of the heading begins
 constexpr std::uint8_t kDiscStatusMask = 0x03;  // byte 2: 0 blank, 1 incomplete, 2 complete
 
 struct TrackRow {
@@ -107,13 +109,16 @@ void PrintText(CliContext& context, const TracksReport& report) {
   out << "Track Session Kind   Start     Start MSF  Length    CD-TEXT\n";
   for (const TrackRow& row : report.tracks) {
     char line[96];
-    std::snprintf(line, sizeof line, "%5u %7u %-6s %-9d %-10s %-9d", row.entry.number,
+    std::snprintf(line, sizeof line, "%5u %7u %-6s %-9d %-10s %d", row.entry.number,
                   row.entry.session, drive::TrackKindName(row.entry.kind), row.entry.start,
                   drive::FramesToText(row.entry.start).c_str(), row.length);
-    out << line;
-    if (row.title) out << ' ' << Quoted(*row.title);
-    if (row.performer) out << " by " << Quoted(*row.performer);
-    out << '\n';
+    std::string text = line;
+    if (row.title || row.performer) {
+      text.resize(std::max<std::size_t>(text.size() + 1, kCdTextColumn), ' ');
+      text += row.title ? Quoted(*row.title) : std::string("-");
+      if (row.performer) text += " by " + Quoted(*row.performer);
+    }
+    out << text << '\n';
   }
   out << "Appendable: " << (report.appendable ? "yes, a further session can be written" : "no")
       << '\n';
