@@ -45,7 +45,7 @@ expect() {
   fi
 }
 
-expect 'korvelfw ' 'check scan speed tracks upgrade'
+expect 'korvelfw ' 'check disc-info scan speed tracks upgrade'
 expect 'korvelfw speed --s' '--set --simulate --simulate='
 expect 'korvelfw up' 'upgrade'
 expect 'korvelfw --dr' '--drive'
