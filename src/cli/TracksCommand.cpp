@@ -47,12 +47,10 @@ struct TracksReport {
   std::optional<std::string> discPerformer;
 };
 
-std::optional<std::string> CdTextOf(const std::vector<std::uint8_t>& cdText, std::uint8_t type,
-                                    int ordinal) {
-  if (cdText.empty()) return std::nullopt;
-  std::string text = drive::CdTextString(type, ordinal, cdText, cdText.size(), false);
-  if (text.empty()) return std::nullopt;
-  return text;
+// The string of `index` (0: the disc's), or nothing when the disc has none there.
+std::optional<std::string> TextAt(const std::vector<std::string>& strings, std::size_t index) {
+  if (index >= strings.size() || strings[index].empty()) return std::nullopt;
+  return strings[index];
 }
 
 Json OrNull(const std::optional<std::string>& text) {
@@ -175,8 +173,12 @@ int TracksCommand::Run(CliContext& context) {
     return Fail(context, report, why + ")");
   }
   report.appendable = contents.appendable;
-  report.discTitle = CdTextOf(contents.cdText, drive::kCdTextTitle, 0);
-  report.discPerformer = CdTextOf(contents.cdText, drive::kCdTextPerformer, 0);
+  const std::vector<std::string> titles =
+      drive::CdTextStrings(drive::kCdTextTitle, contents.cdText, contents.cdText.size());
+  const std::vector<std::string> performers =
+      drive::CdTextStrings(drive::kCdTextPerformer, contents.cdText, contents.cdText.size());
+  report.discTitle = TextAt(titles, 0);
+  report.discPerformer = TextAt(performers, 0);
   const int firstNumber = contents.tracks.empty() ? 1 : contents.tracks.front().number;
   for (const drive::DiscTrackEntry& entry : contents.tracks) {
     TrackRow row;
@@ -185,10 +187,10 @@ int TracksCommand::Run(CliContext& context) {
     drive::TrackExtent(transport, address->adapter, address->target, entry.number, record);
     row.length = static_cast<std::int32_t>(static_cast<std::uint32_t>(
         platform::GetBigEndian(record.data() + drive::track_extent_layout::kLength, 4)));
-    // The disc's own strings come first (ordinal 0), then one a track in track order.
-    const int ordinal = entry.number - firstNumber + 1;
-    row.title = CdTextOf(contents.cdText, drive::kCdTextTitle, ordinal);
-    row.performer = CdTextOf(contents.cdText, drive::kCdTextPerformer, ordinal);
+    // The disc's own strings come first, then one a track in track order.
+    const auto index = static_cast<std::size_t>(std::max(entry.number - firstNumber + 1, 0));
+    row.title = TextAt(titles, index);
+    row.performer = TextAt(performers, index);
     report.tracks.push_back(row);
   }
   if (context.options().json) {

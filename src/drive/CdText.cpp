@@ -41,4 +41,28 @@ std::string CdTextString(std::uint8_t packType, int ordinal, std::span<const std
   return {};
 }
 
+std::vector<std::string> CdTextStrings(std::uint8_t packType, std::span<const std::uint8_t> data,
+                                       std::size_t dataLength) {
+  namespace layout = cd_text_layout;
+  const std::size_t length = std::min(dataLength, data.size());
+  std::vector<std::string> strings;
+  std::string current;
+  for (std::size_t pack = layout::kHeader; pack + layout::kText + layout::kTextBytes <= length;
+       pack += layout::kPackSize) {
+    if (data[pack + layout::kPackType] != packType) continue;
+    for (std::size_t i = 0; i < layout::kTextBytes; ++i) {
+      const auto c = static_cast<char>(data[pack + layout::kText + i]);
+      if (c != 0) {
+        if (current.size() + 1 < kCdTextWorkArea) current += c;
+        continue;
+      }
+      strings.push_back(std::move(current));
+      current.clear();
+    }
+  }
+  // The zeros that fill the last pack are not strings.
+  while (!strings.empty() && strings.back().empty()) strings.pop_back();
+  return strings;
+}
+
 }  // namespace korvel::drive

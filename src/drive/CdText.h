@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace korvel::drive {
 
@@ -31,5 +32,11 @@ inline constexpr std::size_t kCdTextWorkArea = 500;
 // back as "&&", as a window label needs it. Empty when there is no such string.
 std::string CdTextString(std::uint8_t packType, int ordinal, std::span<const std::uint8_t> data,
                          std::size_t dataLength, bool doubleAmpersands);
+
+// Every string of the packs of type `packType`, in order, empty ones included: the disc's first,
+// then one a track. Unlike CdTextString, a zero after a zero ends an (empty) string too, so a
+// track without text keeps its place. Each string is cut at kCdTextWorkArea - 1 bytes.
+std::vector<std::string> CdTextStrings(std::uint8_t packType, std::span<const std::uint8_t> data,
+                                       std::size_t dataLength);
 
 }  // namespace korvel::drive

@@ -91,5 +91,15 @@ TEST(CdTextStringTest, ReadsNoFurtherThanTheBytesGiven) {
   EXPECT_EQ(CdTextString(kCdTextTitle, 0, data, 19, false), "");
 }
 
+TEST(CdTextStringsTest, AnEmptyStringKeepsItsPlace) {
+  // The disc and track 2 have performers, track 1 has none: CdTextString reads the run of zeros
+  // as one end and so loses track 2's place; CdTextStrings keeps it.
+  const std::vector<std::uint8_t> data = Packs(kCdTextPerformer, {"Band", "", "Guest"});
+  EXPECT_EQ(CdTextStrings(kCdTextPerformer, data, data.size()),
+            (std::vector<std::string>{"Band", "", "Guest"}));
+  EXPECT_EQ(CdTextString(kCdTextPerformer, 1, data, data.size(), false), "");
+  EXPECT_TRUE(CdTextStrings(kCdTextTitle, data, data.size()).empty());
+}
+
 }  // namespace
 }  // namespace korvel::drive
