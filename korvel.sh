@@ -11,6 +11,8 @@
 #                         run lintian on it and remove it again (needs root, as CI has)
 #   ./korvel.sh fuzz [TARGET] [SECONDS]  run each fuzz target (or one) for SECONDS (default 60)
 #   ./korvel.sh fuzz-smoke  run each fuzz target for a few seconds from its seed corpus (CI)
+#   ./korvel.sh discs     make the sample discs (build/default/scenarios/discs/) and list their
+#                         scenarios for --simulate
 #
 # On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
 # or through sudo when that is available).
@@ -25,6 +27,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev
   fonts-dejavu-core bash-completion groff-base
+  xorriso
 )
 
 install_missing() {
@@ -157,6 +160,13 @@ fuzz() {
   fi
 }
 
+discs() {
+  build default
+  local folder="$here/build/default/scenarios/discs"
+  echo "Sample discs, each in a Korvel CD-R drive of a simulated PC (--simulate=FILE):"
+  ls "$folder"/*.json
+}
+
 demo() {
   build default
   "$here/tools/demo.sh" "$here/build/default"
@@ -172,8 +182,9 @@ case "${1:-}" in
   package-test) package_test ;;
   fuzz) fuzz "${2:-}" "${3-60}" ;;
   fuzz-smoke) fuzz "" 5 seeds-only ;;
+  discs) discs ;;
   *)
-    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

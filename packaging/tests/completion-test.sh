@@ -45,7 +45,7 @@ expect() {
   fi
 }
 
-expect 'korvelfw ' 'check host-info scan speed upgrade'
+expect 'korvelfw ' 'check disc-info host-info scan speed tracks upgrade'
 expect 'korvelfw ho' 'host-info'
 expect 'korvelfw host-info --j' '--json'
 expect 'korvelfw speed --s' '--set --simulate --simulate='

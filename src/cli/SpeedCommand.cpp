@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "cli/CliContext.h"
+#include "cli/CommandFailure.h"
+#include "cli/DriveChoice.h"
 #include "cli/ExitCodes.h"
 #include "cli/SafeText.h"
 #include "drive/DriveScan.h"
 #include "drive/ReadSpeed.h"
-#include "formats/ScsiOpcodes.h"
 
 namespace korvel::cli {
 namespace {
@@ -27,13 +28,6 @@ struct StepEntry {
   std::string compactName;
 };
 
-// The command of a routine that failed, by the name people know it by, and its sense.
-struct CommandFailure {
-  std::string command;
-  std::int32_t status = 0;
-  std::optional<std::string> sense;  // "KK/AA/QQ"
-};
-
 struct SpeedReport {
   DeviceAddress address;
   drive::InquiryInfo info;
@@ -46,56 +40,6 @@ struct SpeedReport {
   std::string writeSpeedName = kUnknown;
   std::optional<CommandFailure> failure;
 };
-
-std::string AddressText(DeviceAddress address) {
-  return std::to_string(address.adapter) + ":" + std::to_string(address.target);
-}
-
-// The commands the speed routines send.
-std::string CommandName(std::uint8_t opcode) {
-  namespace op = formats::opcode;
-  switch (opcode) {
-    case op::kInquiry:
-      return "INQUIRY";
-    case op::kModeSelect6:
-      return "MODE SELECT(6)";
-    case op::kModeSelect10:
-      return "MODE SELECT(10)";
-    case op::kModeSense6:
-      return "MODE SENSE(6)";
-    case op::kModeSense10:
-      return "MODE SENSE(10)";
-    case op::kSetCdSpeed:
-      return "SET CD SPEED";
-    default: {
-      char text[16];
-      std::snprintf(text, sizeof text, "command 0x%02X", opcode);
-      return text;
-    }
-  }
-}
-
-CommandFailure FailureOf(transport::ScsiTransport& transport, DeviceAddress address,
-                         std::int32_t status) {
-  CommandFailure failure{"", status, std::nullopt};
-  const std::optional<transport::LastCommandRecord>& last = transport.lastCommand();
-  const bool sentHere = last && last->adapter == address.adapter &&
-                        last->target == address.target && last->status == status;
-  if (!sentHere) {
-    // The routine refused before sending: a model without speed tables, or a list too long.
-    failure.command = "no command (the routine refused to send)";
-    return failure;
-  }
-  failure.command = CommandName(last->opcode);
-  if (last->senseKept) {
-    const std::int32_t sense = transport.LastSense(address.adapter, address.target);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02X/%02X/%02X", (sense >> 16) & 0xFF, (sense >> 8) & 0xFF,
-                  sense & 0xFF);
-    failure.sense = text;
-  }
-  return failure;
-}
 
 // "0".."6", digits only.
 std::optional<int> ParseStep(const std::string& text) {
@@ -213,13 +157,6 @@ int Finish(CliContext& context, const SpeedReport& report, int code) {
   }
   context.PrintNotes();
   return code;
-}
-
-std::optional<DeviceAddress> ChooseDrive(CliContext& context, int adapters) {
-  if (std::optional<DeviceAddress> requested = context.requestedDrive()) return requested;
-  const std::vector<drive::FoundDrive> drives = drive::ScanForDrives(context.transport(), adapters);
-  if (drives.empty()) return std::nullopt;
-  return drives.front().address;
 }
 
 }  // namespace

@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "cli/CheckCommand.h"
+#include "cli/DiscInfoCommand.h"
 #include "cli/HostInfoCommand.h"
 #include "cli/Korvelfw.h"
 #include "cli/ScanCommand.h"
 #include "cli/SpeedCommand.h"
+#include "cli/TracksCommand.h"
 #include "cli/UpgradeCommand.h"
 
 int main(int argc, char** argv) {
@@ -17,5 +19,7 @@ int main(int argc, char** argv) {
   commands.push_back(std::make_unique<korvel::cli::UpgradeCommand>());
   commands.push_back(std::make_unique<korvel::cli::SpeedCommand>());
   commands.push_back(std::make_unique<korvel::cli::HostInfoCommand>());
+  commands.push_back(std::make_unique<korvel::cli::TracksCommand>());
+  commands.push_back(std::make_unique<korvel::cli::DiscInfoCommand>());
   return korvel::cli::RunKorvelfw(argc, argv, commands, std::cout, std::cerr);
 }

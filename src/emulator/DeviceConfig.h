@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+#include "emulator/Disc.h"
 #include "emulator/FaultRule.h"
 #include "emulator/SpeedModel.h"
 
@@ -20,10 +21,6 @@ enum class Maker { Korvel, Other };
 struct MemoryRegion {
   std::uint32_t address = 0;
   std::vector<std::uint8_t> bytes;
-};
-
-struct DiscConfig {
-  std::uint32_t blocks = 0;
 };
 
 inline constexpr std::uint64_t kDefaultRestartMs = 2500;
@@ -42,7 +39,11 @@ struct DeviceConfig {
   // Initial mode pages by page code, each a whole page: code, page length, parameters. Pages
   // not named here keep the drive's defaults.
   std::map<std::uint8_t, std::vector<std::uint8_t>> modePages;
-  std::optional<DiscConfig> disc;
+  std::optional<Disc> disc;
+  // What VENDOR READ 0xF1 reads, mapped as `memory` is for READ DRIVE MEMORY.
+  std::vector<MemoryRegion> vendorMemory;
+  // The 2 bytes that VENDOR STATUS 0xDE returns.
+  std::array<std::uint8_t, 2> vendorStatus{};
   // How the drive takes a read speed; by product identification when not given.
   std::optional<SpeedFamily> speedFamily;
   // How long the drive stays NOT READY after it has saved new firmware.

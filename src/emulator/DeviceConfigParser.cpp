@@ -4,90 +4,25 @@
 #include <cctype>
 #include <charconv>
 #include <limits>
-#include <set>
 #include <string_view>
 
 #include "emulator/ConfigError.h"
 #include "emulator/DeviceFactory.h"
+#include "emulator/DiscJson.h"
+#include "emulator/JsonFields.h"
 #include "emulator/ModePages.h"
 
 namespace korvel::emulator {
 namespace {
 
 using nlohmann::json;
+using namespace json_fields;
 
 constexpr std::string_view kKorvelVendor = "KORVEL  ";
 constexpr std::string_view kDefaultProduct = "CD-ROM          ";
 constexpr std::string_view kDefaultRevision = "1.00";
 // Long enough for any test or demo; short enough to refuse a typing error.
 constexpr std::uint64_t kMaxMilliseconds = 24ull * 3600 * 1000;
-constexpr std::uint64_t kMaxDiscBlocks = 0xFFFFFF;
-
-std::string Join(const std::string& where, std::string_view key) {
-  return where.empty() ? std::string(key) : where + "." + std::string(key);
-}
-
-std::string At(const std::string& where, std::size_t index) {
-  return where + "[" + std::to_string(index) + "]";
-}
-
-[[noreturn]] void Fail(const std::string& path, const std::string& fault) {
-  throw ConfigError(path + ": " + fault);
-}
-
-void RequireObject(const json& value, const std::string& path) {
-  if (!value.is_object()) Fail(path, "expected an object");
-}
-
-// Refuses keys outside `known`, naming every one.
-void RequireKnownKeys(const json& object, const std::string& path,
-                      std::initializer_list<std::string_view> known) {
-  std::string faults;
-  for (const auto& [key, value] : object.items()) {
-    if (std::find(known.begin(), known.end(), key) != known.end()) continue;
-    if (!faults.empty()) faults += "; ";
-    faults += Join(path, key) + ": unknown key";
-  }
-  if (!faults.empty()) throw ConfigError(faults);
-}
-
-// A non-negative integer, as a JSON number or as a text in decimal or "0x" hexadecimal.
-std::uint64_t ReadUnsigned(const json& value, const std::string& path, std::uint64_t maximum) {
-  std::uint64_t number = 0;
-  if (value.is_number_unsigned()) {
-    number = value.get<std::uint64_t>();
-  } else if (value.is_number_integer()) {
-    const auto signedNumber = value.get<std::int64_t>();
-    if (signedNumber < 0) Fail(path, "must not be negative");
-    number = static_cast<std::uint64_t>(signedNumber);
-  } else if (value.is_number_float()) {
-    // Fractional, or a whole number beyond 64 bits, which the JSON reader keeps as a double.
-    Fail(path, value.dump() + " is not a whole number from 0 to " + std::to_string(maximum));
-  } else if (value.is_string()) {
-    const std::string& text = value.get_ref<const std::string&>();
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* first = text.data() + (hex ? 2 : 0);
-    const char* last = text.data() + text.size();
-    const auto [end, error] = std::from_chars(first, last, number, hex ? 16 : 10);
-    if (text.empty() || error != std::errc() || end != last) {
-      Fail(path, "expected a number (decimal or 0x hexadecimal), got \"" + text + "\"");
-    }
-  } else {
-    Fail(path, "expected a number");
-  }
-  if (number > maximum) Fail(path, "must be at most " + std::to_string(maximum));
-  return number;
-}
-
-bool ReadBool(const json& value, const std::string& path) {
-  if (!value.is_boolean()) Fail(path, "expected true or false");
-  return value.get<bool>();
-}
-
-const std::string& ReadString(const json& value, const std::string& path) {
-  if (!value.is_string()) Fail(path, "expected a string");
-  return value.get_ref<const std::string&>();
-}
 
 // An INQUIRY field: shorter texts are blank-padded, full-length texts are kept byte for byte.
 template <std::size_t N>
@@ -106,31 +41,6 @@ std::array<char, N> FieldOf(std::string_view text) {
   field.fill(' ');
   std::copy_n(text.begin(), std::min(N, text.size()), field.begin());
   return field;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Hexadecimal bytes; blanks between them are allowed for readability.
-std::vector<std::uint8_t> ReadHexBytes(const json& value, const std::string& path) {
-  const std::string& text = ReadString(value, path);
-  std::string digits;
-  for (char c : text) {
-    if (c == ' ') continue;
-    if (HexDigit(c) < 0)
-      Fail(path, "expected hexadecimal digits, found '" + std::string(1, c) + "'");
-    digits += c;
-  }
-  if (digits.size() % 2 != 0) Fail(path, "odd number of hexadecimal digits");
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 0; i < digits.size(); i += 2) {
-    bytes.push_back(static_cast<std::uint8_t>(HexDigit(digits[i]) * 16 + HexDigit(digits[i + 1])));
-  }
-  return bytes;
 }
 
 Maker DefaultMakerFor(const std::array<char, 8>& vendor) {
@@ -282,24 +192,15 @@ ModePageMap ReadModePages(const json& value, const std::string& path) {
   return pages;
 }
 
-std::optional<DiscConfig> ReadDisc(const json& value, const std::string& path) {
-  if (value.is_null()) return std::nullopt;
-  RequireObject(value, path);
-  RequireKnownKeys(value, path, {"blocks"});
-  if (!value.contains("blocks")) Fail(Join(path, "blocks"), "required");
-  const auto blocks = ReadUnsigned(value["blocks"], Join(path, "blocks"), kMaxDiscBlocks);
-  if (blocks == 0) Fail(Join(path, "blocks"), "a disc holds at least one block");
-  return DiscConfig{static_cast<std::uint32_t>(blocks)};
-}
-
 }  // namespace
 
-DeviceConfig ParseDeviceConfig(const json& target, const std::string& where) {
+DeviceConfig ParseDeviceConfig(const json& target, const std::string& where,
+                               const std::filesystem::path& baseDirectory) {
   RequireObject(target, where.empty() ? "target" : where);
-  RequireKnownKeys(
-      target, where,
-      {"id", "letter", "vendor", "product", "revision", "peripheral", "maker", "faults", "delay_ms",
-       "memory", "mode_pages", "disc", "restart_ms", "speed_family"});
+  RequireKnownKeys(target, where,
+                   {"id", "letter", "vendor", "product", "revision", "peripheral", "maker",
+                    "faults", "delay_ms", "memory", "mode_pages", "disc", "restart_ms",
+                    "speed_family", "vendor_memory", "vendor_status"});
   DeviceConfig config;
   config.vendor = target.contains("vendor") ? ReadField<8>(target["vendor"], Join(where, "vendor"))
                                             : FieldOf<8>(kKorvelVendor);
@@ -332,13 +233,23 @@ DeviceConfig ParseDeviceConfig(const json& target, const std::string& where) {
   }
   if (target.contains("memory"))
     config.memory = ReadMemory(target["memory"], Join(where, "memory"));
+  if (target.contains("vendor_memory")) {
+    config.vendorMemory = ReadMemory(target["vendor_memory"], Join(where, "vendor_memory"));
+  }
+  if (target.contains("vendor_status")) {
+    const std::string path = Join(where, "vendor_status");
+    const std::vector<std::uint8_t> bytes = ReadHexBytes(target["vendor_status"], path);
+    if (bytes.size() != config.vendorStatus.size()) Fail(path, "expected 2 bytes");
+    std::copy(bytes.begin(), bytes.end(), config.vendorStatus.begin());
+  }
   if (target.contains("mode_pages")) {
     config.modePages = ReadModePages(target["mode_pages"], Join(where, "mode_pages"));
   }
   if (target.contains("speed_family")) {
     config.speedFamily = ReadSpeedFamily(target["speed_family"], Join(where, "speed_family"));
   }
-  if (target.contains("disc")) config.disc = ReadDisc(target["disc"], Join(where, "disc"));
+  if (target.contains("disc"))
+    config.disc = ReadDisc(target["disc"], Join(where, "disc"), baseDirectory);
   return config;
 }
 

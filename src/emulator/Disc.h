@@ -25,9 +25,9 @@ enum class TrackMode {
 // address pattern of FillUserData.
 struct TrackData {
   std::shared_ptr<const ImageFile> file;
-  std::int32_t firstBlock = 0;     // the disc address of the first stored block
-  std::int32_t blockCount = 0;     // how many blocks the file holds from there
-  std::uint64_t offset = 0;        // byte offset of firstBlock's sector in the file
+  std::int32_t firstBlock = 0;      // the disc address of the first stored block
+  std::int32_t blockCount = 0;      // how many blocks the file holds from there
+  std::uint64_t offset = 0;         // byte offset of firstBlock's sector in the file
   std::uint32_t sectorSize = 2048;  // 2048 (user data only) or 2352 (whole raw sector)
 };
 
@@ -39,7 +39,9 @@ struct DiscTrack {
   std::int32_t start = 0;        // index 1
   std::int32_t end = 0;  // the first block after the track: the next pre-gap or the lead-out
   std::optional<TrackData> data;
-  std::string title;      // CD-TEXT, empty when the disc has none for this track
+  // Written in packets (READ TRACK INFORMATION says so), as by packet-writing software.
+  bool packet = false;
+  std::string title;  // CD-TEXT, empty when the disc has none for this track
   std::string performer;
 };
 
@@ -59,11 +61,15 @@ struct Atip {
   Msf leadIn{97, 24, 1};
   Msf leadOut{79, 59, 74};
   bool rewritable = false;
+  // The recording speed code of a rewritable disc (ATIP byte 16, low nibble); 0 when unknown.
+  std::uint8_t speedCode = 0;
 };
 
 struct Disc {
   std::vector<DiscSession> sessions;  // in order; empty on a blank disc
   std::vector<DiscTrack> tracks;      // in order of number, across the sessions
+  // No session has been closed: nothing can be read and READ CAPACITY reports -151. Tracks that
+  // packet writing has put into the open first session may still be listed (one session).
   bool blank = false;
   // The last session is open: a further session can be written after it.
   bool appendable = false;

@@ -11,10 +11,6 @@ namespace {
 
 // READ(6) carries a 21-bit address; the top 3 bits of byte 1 are the old LUN field.
 constexpr std::uint32_t kRead6LastAddress = 0x1FFFFF;
-// READ CD byte 9: which fields of each sector to return.
-constexpr std::uint8_t kReadCdNothing = 0x00;
-constexpr std::uint8_t kReadCdUserData = 0x10;
-constexpr std::uint8_t kReadCdWholeSector = 0xF8;
 
 bool AnsweredWhileRestarting(std::uint8_t code) {
   return code == formats::opcode::kInquiry || code == formats::opcode::kRequestSense;
@@ -28,9 +24,10 @@ KorvelDrive::KorvelDrive(const DeviceConfig& config, Clock& clock)
       firmware_(model_.firmwareFormat),
       restart_(config.restartMs),
       memory_(config.memory),
-      modePages_(config.modePages, config.disc ? config.disc->blocks : 0),
-      speed_(config.speedFamily.value_or(SpeedFamilyOfProduct(config.product))),
-      disc_(config.disc) {
+      vendorMemory_(config.vendorMemory),
+      disc_(config.disc),
+      modePages_(config.modePages, disc_.Capacity()),
+      speed_(config.speedFamily.value_or(SpeedFamilyOfProduct(config.product))) {
   // A vendor-page drive starts at the speed its page 0x31 setting names.
   if (speed_.family() == SpeedFamily::VendorPage) {
     if (auto setting = modePages_.CurrentPageByte(kVendorSpeedPage, kVendorSpeedSetting)) {
@@ -62,7 +59,11 @@ CommandResult KorvelDrive::Dispatch(const Command& command) {
     case formats::opcode::kWriteBuffer:
       return WriteBuffer(command);
     case formats::opcode::kReadDriveMemory:
-      return ReadDriveMemory(command);
+      return ReadMemory(command, memory_, command.Field(2, 4), command.Field(6, 4));
+    case formats::opcode::kVendorReadF1:
+      return ReadMemory(command, vendorMemory_, command.Field(2, 4), command.Field(8, 2));
+    case formats::opcode::kVendorStatusDe:
+      return SendToHost(command, config().vendorStatus);
     case formats::opcode::kModeSense6:
       return ModeSense(command, false);
     case formats::opcode::kModeSense10:
@@ -73,10 +74,22 @@ CommandResult KorvelDrive::Dispatch(const Command& command) {
       return ModeSelect(command, true);
     case formats::opcode::kRead6:
       return Read6(command);
+    case formats::opcode::kRead10:
+      return Read10(command);
     case formats::opcode::kReadCd:
-      return ReadCd(command);
+      return disc_.ReadCd(command);
     case formats::opcode::kReadCapacity:
-      return ReadCapacity(command);
+      return disc_.ReadCapacity(command);
+    case formats::opcode::kSeek10:
+      return disc_.Seek10(command);
+    case formats::opcode::kReadSubChannel:
+      return disc_.ReadSubChannel(command);
+    case formats::opcode::kReadToc:
+      return disc_.ReadToc(command);
+    case formats::opcode::kReadDiscInformation:
+      return disc_.ReadDiscInformation(command);
+    case formats::opcode::kReadTrackInformation:
+      return disc_.ReadTrackInformation(command);
     case formats::opcode::kSetCdSpeed:
       return SetCdSpeed(command);
     default:
@@ -85,7 +98,7 @@ CommandResult KorvelDrive::Dispatch(const Command& command) {
 }
 
 CommandResult KorvelDrive::TestUnitReady() {
-  return disc_ ? Good() : CheckCondition(sense::kMediumNotPresent);
+  return disc_.HasDisc() ? Good() : CheckCondition(sense::kMediumNotPresent);
 }
 
 CommandResult KorvelDrive::WriteBuffer(const Command& command) {
@@ -106,14 +119,13 @@ CommandResult KorvelDrive::WriteBuffer(const Command& command) {
   return Good(length);
 }
 
-CommandResult KorvelDrive::ReadDriveMemory(const Command& command) {
-  const std::uint64_t address = command.Field(2, 4);
-  const std::uint64_t length = command.Field(6, 4);
-  if (!memory_.Covers(address, length)) return CheckCondition(sense::kLbaOutOfRange);
+CommandResult KorvelDrive::ReadMemory(const Command& command, const DriveMemory& memory,
+                                      std::uint64_t address, std::uint64_t length) {
+  if (!memory.Covers(address, length)) return CheckCondition(sense::kLbaOutOfRange);
   const std::size_t count =
       static_cast<std::size_t>(std::min<std::uint64_t>(length, command.data.size()));
   std::vector<std::uint8_t> bytes(count);
-  memory_.Read(address, bytes);
+  memory.Read(address, bytes);
   return SendToHost(command, bytes);
 }
 
@@ -152,62 +164,13 @@ CommandResult KorvelDrive::Read6(const Command& command) {
   const auto lba = static_cast<std::uint32_t>(command.Field(1, 3));
   if (lba > kRead6LastAddress) return CheckCondition(sense::kLbaOutOfRange);
   const std::uint32_t count = command.cdb[4] == 0 ? 256 : command.cdb[4];
-  return SendSectors(command, lba, count,
-                     modePages_.blockLength() == kRawSectorSize ? kRawSectorSize : kUserDataSize);
+  return disc_.ReadBlocks(command, lba, count, modePages_.blockLength());
 }
 
-CommandResult KorvelDrive::ReadCd(const Command& command) {
-  const auto lba = static_cast<std::uint32_t>(command.Field(2, 4));
-  const auto count = static_cast<std::uint32_t>(command.Field(6, 3));
-  const std::uint8_t fields = command.cdb[9];
-  if (command.cdb[10] != 0) return CheckCondition(sense::kInvalidFieldInCdb);
-  std::size_t sectorSize = 0;
-  switch (fields) {
-    case kReadCdUserData:
-      sectorSize = kUserDataSize;
-      break;
-    case kReadCdWholeSector:
-      sectorSize = kRawSectorSize;
-      break;
-    case kReadCdNothing:
-      break;
-    default:
-      return CheckCondition(sense::kInvalidFieldInCdb);
-  }
-  return SendSectors(command, lba, count, sectorSize);
-}
-
-CommandResult KorvelDrive::SendSectors(const Command& command, std::uint32_t lba,
-                                       std::uint32_t count, std::size_t sectorSize) {
-  if (!disc_) return CheckCondition(sense::kMediumNotPresent);
-  if (static_cast<std::uint64_t>(lba) + count > disc_->blocks) {
-    return CheckCondition(sense::kLbaOutOfRange);
-  }
-  const std::uint64_t total = std::uint64_t{count} * sectorSize;
-  if (total == 0 || command.data.empty()) return Good();
-  if (command.direction != Direction::In) return CheckCondition(sense::kDataPhaseError);
-  const std::size_t wanted =
-      static_cast<std::size_t>(std::min<std::uint64_t>(total, command.data.size()));
-  std::array<std::uint8_t, kRawSectorSize> sector{};
-  for (std::size_t done = 0; done < wanted; ++lba) {
-    if (sectorSize == kRawSectorSize) {
-      FillRawSector(lba, std::span(sector));
-    } else {
-      FillUserData(lba, std::span(sector).first<kUserDataSize>());
-    }
-    const std::size_t piece = std::min(sectorSize, wanted - done);
-    std::copy_n(sector.begin(), piece, command.data.begin() + done);
-    done += piece;
-  }
-  return Good(static_cast<std::uint32_t>(wanted));
-}
-
-CommandResult KorvelDrive::ReadCapacity(const Command& command) {
-  if (!disc_) return CheckCondition(sense::kMediumNotPresent);
-  std::array<std::uint8_t, 8> answer{};
-  platform::PutBigEndian(answer.data(), disc_->blocks - 1, 4);
-  platform::PutBigEndian(answer.data() + 4, kUserDataSize, 4);
-  return SendToHost(command, answer);
+CommandResult KorvelDrive::Read10(const Command& command) {
+  return disc_.ReadBlocks(command, static_cast<std::uint32_t>(command.Field(2, 4)),
+                          static_cast<std::uint32_t>(command.Field(7, 2)),
+                          modePages_.blockLength());
 }
 
 CommandResult KorvelDrive::SetCdSpeed(const Command& command) {

@@ -1,10 +1,10 @@
-// An emulated Korvel CD-R/CD-ROM drive: identification, sense, mode pages, reads of a
-// synthetic disc and of drive memory, and the firmware download with its restart.
+// An emulated Korvel CD-R/CD-ROM drive: identification, sense, mode pages, the commands on its
+// disc, reads of drive memory and vendor status, and the firmware download with its restart.
 #pragma once
 
 #include <optional>
 
-#include "emulator/DiscSectors.h"
+#include "emulator/DiscCommands.h"
 #include "emulator/DriveMemory.h"
 #include "emulator/DriveModel.h"
 #include "emulator/EmulatedDevice.h"
@@ -26,24 +26,23 @@ class KorvelDrive : public EmulatedDevice {
  private:
   CommandResult TestUnitReady();
   CommandResult WriteBuffer(const Command& command);
-  CommandResult ReadDriveMemory(const Command& command);
+  // READ DRIVE MEMORY and VENDOR READ 0xF1: bytes of one mapped memory.
+  CommandResult ReadMemory(const Command& command, const DriveMemory& memory, std::uint64_t address,
+                           std::uint64_t length);
   CommandResult ModeSense(const Command& command, bool tenByte);
   CommandResult ModeSelect(const Command& command, bool tenByte);
   CommandResult Read6(const Command& command);
-  CommandResult ReadCd(const Command& command);
-  CommandResult ReadCapacity(const Command& command);
+  CommandResult Read10(const Command& command);
   CommandResult SetCdSpeed(const Command& command);
-  // Sends `count` sectors from `lba` in the chosen form, as far as the host's buffer reaches.
-  CommandResult SendSectors(const Command& command, std::uint32_t lba, std::uint32_t count,
-                            std::size_t sectorSize);
 
   DriveModel model_;
   FirmwareStore firmware_;
   RestartTracker restart_;
   DriveMemory memory_;
+  DriveMemory vendorMemory_;
+  DiscCommands disc_;  // before modePages_, whose block descriptor counts its blocks
   ModePageStore modePages_;
   SpeedModel speed_;
-  std::optional<DiscConfig> disc_;
 };
 
 }  // namespace korvel::emulator

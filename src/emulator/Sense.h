@@ -44,6 +44,7 @@ inline constexpr SenseCode kInvalidOpcode{0x05, 0x20, 0x00};
 inline constexpr SenseCode kLbaOutOfRange{0x05, 0x21, 0x00};
 inline constexpr SenseCode kInvalidFieldInCdb{0x05, 0x24, 0x00};
 inline constexpr SenseCode kInvalidFieldInParameterList{0x05, 0x26, 0x00};
+inline constexpr SenseCode kIllegalModeForThisTrack{0x05, 0x64, 0x00};
 inline constexpr SenseCode kPowerOnReset{0x06, 0x29, 0x00};
 inline constexpr SenseCode kDataPhaseError{0x0B, 0x4B, 0x00};
 }  // namespace sense

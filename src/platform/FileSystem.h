@@ -1,5 +1,6 @@
 // Files as the upgrade reads them: opened by path for reading without sharing, positioned
-// from the start, read in pieces, closed. Shaped after CreateFileA, SetFilePointer, ReadFile.
+// from the start, read in pieces, closed; and whether a path exists. Shaped after CreateFileA,
+// SetFilePointer, ReadFile and GetFileAttributesA.
 #pragma once
 
 #include "platform/WinTypes.h"
@@ -19,6 +20,9 @@ class FileSystem {
   // Delivers 0 bytes at the end of the file; FALSE on a read error.
   virtual BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* bytesRead) = 0;
   virtual BOOL CloseHandle(HANDLE file) = 0;
+  // Whether a file or folder of that name exists: its attributes (FILE_ATTRIBUTE_DIRECTORY for
+  // a folder), or INVALID_FILE_ATTRIBUTES with GetLastError telling why not.
+  virtual DWORD GetFileAttributesA(const char* path) = 0;
   virtual DWORD GetLastError() = 0;
 };
 

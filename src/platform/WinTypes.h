@@ -39,7 +39,9 @@ inline constexpr DWORD GENERIC_WRITE = 0x40000000u;
 inline constexpr DWORD FILE_SHARE_READ = 0x00000001u;
 inline constexpr DWORD FILE_SHARE_WRITE = 0x00000002u;
 inline constexpr DWORD OPEN_EXISTING = 3;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010u;
 inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080u;
+inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFFu;
 
 // SetFilePointer.
 inline constexpr DWORD FILE_BEGIN = 0;

@@ -139,7 +139,11 @@ TEST(DeviceConfigParserTest, DefaultsAndFullDescription) {
   EXPECT_EQ(full.memory[0].address, 0x100198u);
   EXPECT_EQ(full.memory[0].bytes, (std::vector<std::uint8_t>{'1', '.', '1', '0'}));
   ASSERT_TRUE(full.disc.has_value());
-  EXPECT_EQ(full.disc->blocks, 1000u);
+  ASSERT_EQ(full.disc->tracks.size(), 1u);
+  EXPECT_EQ(full.disc->tracks[0].mode, TrackMode::Mode1);
+  EXPECT_EQ(full.disc->tracks[0].start, 0);
+  EXPECT_EQ(full.disc->tracks[0].end, 1000);
+  EXPECT_EQ(full.disc->sessions.back().leadOut, 1000);
 }
 
 }  // namespace

@@ -41,6 +41,27 @@ SenseCode SenseOf(const CommandResult& result) {
   return SenseCodeOf(result.sense);
 }
 
+Bytes Hex(std::string_view text) {
+  Bytes bytes;
+  std::string digits;
+  for (char c : text) {
+    if (c != ' ') digits += c;
+  }
+  for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
+    bytes.push_back(static_cast<std::uint8_t>(std::stoul(digits.substr(i, 2), nullptr, 16)));
+  }
+  return bytes;
+}
+
+Bytes Answer(DeviceUnderTest& drive, const Bytes& cdb, std::size_t size) {
+  Bytes data(size, 0xEE);
+  const CommandResult result = drive.In(cdb, data);
+  EXPECT_EQ(result.status, kStatusGood)
+      << "sense " << std::hex << int(SenseOf(result).key) << "/" << int(SenseOf(result).asc);
+  data.resize(result.transferred);
+  return data;
+}
+
 std::string Text(const Bytes& bytes, std::size_t from, std::size_t length) {
   return std::string(bytes.begin() + from, bytes.begin() + from + length);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -36,6 +37,11 @@ class DeviceUnderTest {
 };
 
 SenseCode SenseOf(const CommandResult& result);
+// Bytes written as hexadecimal pairs, blanks between them ignored: "00 1A 01 02".
+Bytes Hex(std::string_view text);
+// Sends a data-in command with a buffer of `size` bytes; the bytes moved, or the sense of a
+// refusal as a failure of the test.
+Bytes Answer(DeviceUnderTest& drive, const Bytes& cdb, std::size_t size);
 std::string Text(const Bytes& bytes, std::size_t from, std::size_t length);
 
 // WRITE BUFFER as the host builds it: 10-byte CDB, and parameter list length + 4 bytes of data.

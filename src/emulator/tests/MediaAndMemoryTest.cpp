@@ -118,7 +118,12 @@ TEST(DiscReadTest, BeyondTheDiscAndBadFields) {
       {{0x08, 0, 0x03, 0xE8, 1, 0}, sense::kLbaOutOfRange},
       {{0xBE, 0, 0, 0, 0x03, 0xE8, 0, 0, 1, 0xF8, 0, 0}, sense::kLbaOutOfRange},
       {{0xBE, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 1, 0xF8, 0, 0}, sense::kLbaOutOfRange},
-      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x20, 0, 0}, sense::kInvalidFieldInCdb},
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x20, 0, 0}, {}},                         // the header alone
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x80, 0, 0}, sense::kInvalidFieldInCdb},  // sync, no header
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x08, 0, 0}, sense::kInvalidFieldInCdb},  // EDC, no data
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xFC, 0, 0}, sense::kInvalidFieldInCdb},  // C2 errors
+      {{0xBE, 0x18, 0, 0, 0, 0, 0, 0, 1, 0x10, 0, 0}, sense::kInvalidFieldInCdb},  // type 6
+      {{0xBE, 0x04, 0, 0, 0, 0, 0, 0, 1, 0x10, 0, 0}, sense::kIllegalModeForThisTrack},
       {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xF8, 0x01, 0}, sense::kInvalidFieldInCdb},
   };
   DeviceUnderTest drive(Rz5140());
@@ -132,14 +137,14 @@ TEST(DiscReadTest, BeyondTheDiscAndBadFields) {
 // A host that writes them must get an error, never another block's data with GOOD.
 TEST(DiscReadTest, Read6BeyondTwentyOneBitsIsOutOfRangeNotAnotherBlock) {
   json target = Rz5140();
-  target["disc"] = {{"blocks", 0x300000}};  // more blocks than READ(6) reaches
+  target["disc"] = {{"blocks", 449849}};  // the longest disc: 100 minutes
   DeviceUnderTest drive(target);
   const struct {
     Bytes cdb;
     std::uint8_t status;
     std::uint32_t firstBlock;  // of the data, when GOOD
   } cases[] = {
-      {{0x08, 0x1F, 0xFF, 0xFF, 1, 0}, kStatusGood, 0x1FFFFF},     // the highest block it reaches
+      {{0x08, 0x06, 0xDD, 0x38, 1, 0}, kStatusGood, 449848},       // the last block of the disc
       {{0x08, 0x20, 0x00, 0x05, 1, 0}, kStatusCheckCondition, 0},  // was block 5
       {{0x08, 0xE0, 0x00, 0x00, 1, 0}, kStatusCheckCondition, 0},  // was block 0
       {{0x08, 0xFF, 0xFF, 0xFF, 1, 0}, kStatusCheckCondition, 0},

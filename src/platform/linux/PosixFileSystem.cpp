@@ -131,4 +131,17 @@ DWORD PosixFileSystem::GetLastError() {
   return lastError_;
 }
 
+DWORD PosixFileSystem::GetFileAttributesA(const char* path) {
+  struct stat info {};
+  if (path == nullptr || *path == '\0') {
+    lastError_ = ERROR_PATH_NOT_FOUND;
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (::stat(path, &info) != 0) {
+    lastError_ = WindowsErrorOf(errno);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
 }  // namespace korvel::platform::linux_host

@@ -177,7 +177,8 @@ AspiSettings ReadAspi(const json& value) {
   return aspi;
 }
 
-TargetSettings ReadTarget(const json& value, const std::string& where) {
+TargetSettings ReadTarget(const json& value, const std::string& where,
+                          const std::filesystem::path& baseDirectory) {
   CheckObject(value, where);
   TargetSettings target;
   if (!value.contains("id")) Fail(Join(where, "id"), "missing");
@@ -197,12 +198,13 @@ TargetSettings ReadTarget(const json& value, const std::string& where) {
   json device = value;
   device.erase("bus");
   device.erase("luns");
-  target.device = emulator::ParseDeviceConfig(device, where);
+  target.device = emulator::ParseDeviceConfig(device, where, baseDirectory);
   target.description = std::move(device);
   return target;
 }
 
-AdapterSettings ReadAdapter(const json& value, const std::string& where) {
+AdapterSettings ReadAdapter(const json& value, const std::string& where,
+                            const std::filesystem::path& baseDirectory) {
   CheckObject(value, where);
   CheckKeys(value, where, {"id", "port", "driver", "manager", "host_id", "targets"});
   AdapterSettings adapter;
@@ -229,7 +231,7 @@ AdapterSettings ReadAdapter(const json& value, const std::string& where) {
     // A port may use one target ID on each of its buses, as real multi-bus ports do.
     std::set<std::pair<std::uint8_t, std::uint8_t>> ids;
     for (std::size_t i = 0; i < targets.size(); ++i) {
-      TargetSettings target = ReadTarget(targets[i], Index(list, i));
+      TargetSettings target = ReadTarget(targets[i], Index(list, i), baseDirectory);
       if (!ids.insert({target.bus, target.id}).second) {
         Fail(Join(Index(list, i), "id"),
              std::to_string(target.id) + " is used by another target of this adapter");
@@ -424,7 +426,7 @@ bool IsWindowsNt(WindowsVersion version) {
   return version == WindowsVersion::Nt4 || version == WindowsVersion::Win2000;
 }
 
-Scenario ParseScenario(const json& document) {
+Scenario ParseScenario(const json& document, const std::filesystem::path& baseDirectory) {
   CheckObject(document, "");
   CheckKeys(document, "",
             {"os", "aspi", "adapters", "drives", "files_held", "registry", "boot_tick", "shell"});
@@ -436,7 +438,7 @@ Scenario ParseScenario(const json& document) {
     const json& adapters = document["adapters"];
     if (!adapters.is_array()) Fail("adapters", "must be a list of adapter objects");
     for (std::size_t i = 0; i < adapters.size(); ++i) {
-      scenario.adapters.push_back(ReadAdapter(adapters[i], Index("adapters", i)));
+      scenario.adapters.push_back(ReadAdapter(adapters[i], Index("adapters", i), baseDirectory));
     }
   }
   if (document.contains("drives")) {
@@ -461,13 +463,14 @@ Scenario ParseScenario(const json& document) {
   return scenario;
 }
 
-Scenario LoadScenarioText(std::string_view text) {
-  return ParseScenario(ParseScenarioJson(text));
+Scenario LoadScenarioText(std::string_view text, const std::filesystem::path& baseDirectory) {
+  return ParseScenario(ParseScenarioJson(text), baseDirectory);
 }
 
 Scenario LoadScenarioFile(const std::filesystem::path& path) {
   try {
-    return LoadScenarioText(ReadScenarioFile(path));
+    const auto folder = path.parent_path();
+    return LoadScenarioText(ReadScenarioFile(path), folder.empty() ? "." : folder);
   } catch (const ConfigError& error) {
     throw ConfigError(path.string() + ": " + error.what());
   }

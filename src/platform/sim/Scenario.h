@@ -115,9 +115,12 @@ struct Scenario {
   DWORD bootTick = 0;
 };
 
-// Each throws emulator::ConfigError naming the key path and the fault.
-Scenario ParseScenario(const nlohmann::json& document);
-Scenario LoadScenarioText(std::string_view text);
+// Each throws emulator::ConfigError naming the key path and the fault. Files that a scenario
+// names (disc images) are relative to `baseDirectory`: the scenario file's folder for a file,
+// the current directory for a scenario held in memory unless the caller says otherwise.
+Scenario ParseScenario(const nlohmann::json& document,
+                       const std::filesystem::path& baseDirectory = ".");
+Scenario LoadScenarioText(std::string_view text, const std::filesystem::path& baseDirectory = ".");
 Scenario LoadScenarioFile(const std::filesystem::path& path);
 
 }  // namespace korvel::platform::sim

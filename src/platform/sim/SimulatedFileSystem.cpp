@@ -152,6 +152,19 @@ BOOL SimulatedFileSystem::ReadFile(HANDLE file, void* buffer, DWORD size, DWORD*
   return TRUE;
 }
 
+DWORD SimulatedFileSystem::GetFileAttributesA(const char* path) {
+  struct stat info {};
+  if (path == nullptr || *path == '\0') {
+    lastError_.Set(ERROR_PATH_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (::stat(path, &info) != 0) {
+    lastError_.Set(ErrorOfOpen(errno));
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
 BOOL SimulatedFileSystem::CloseHandle(HANDLE file) {
   std::lock_guard lock(mutex_);
   auto it = files_.find(file);

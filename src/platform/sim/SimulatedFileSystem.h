@@ -27,6 +27,7 @@ class SimulatedFileSystem : public FileSystem {
   DWORD SetFilePointer(HANDLE file, LONG distance, DWORD method) override;
   BOOL ReadFile(HANDLE file, void* buffer, DWORD size, DWORD* bytesRead) override;
   BOOL CloseHandle(HANDLE file) override;
+  DWORD GetFileAttributesA(const char* path) override;
   DWORD GetLastError() override;
 
   int openFiles() const;

@@ -80,6 +80,9 @@ class NullFileSystem : public platform::FileSystem {
     return 0;
   }
   platform::BOOL CloseHandle(platform::HANDLE) override { return 0; }
+  platform::DWORD GetFileAttributesA(const char*) override {
+    return platform::INVALID_FILE_ATTRIBUTES;
+  }
   platform::DWORD GetLastError() override { return platform::ERROR_FILE_NOT_FOUND; }
 };
 

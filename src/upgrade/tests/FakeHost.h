@@ -74,6 +74,11 @@ class MemoryFileSystem : public platform::FileSystem {
   platform::BOOL ReadFile(platform::HANDLE file, void* buffer, platform::DWORD size,
                           platform::DWORD* bytesRead) override;
   platform::BOOL CloseHandle(platform::HANDLE file) override;
+  platform::DWORD GetFileAttributesA(const char* path) override {
+    if (path != nullptr && files.count(path) != 0) return platform::FILE_ATTRIBUTE_NORMAL;
+    lastError_ = platform::ERROR_FILE_NOT_FOUND;
+    return platform::INVALID_FILE_ATTRIBUTES;
+  }
   platform::DWORD GetLastError() override { return lastError_; }
 
  private:

@@ -1,0 +1,130 @@
+// Every sample scenario loads, and its disc is what make-discs.sh meant: the layout, the texts,
+// the recordable flags, and the ISO 9660 volume found where each track's sectors put it.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <set>
+#include <string>
+
+#include "emulator/ImageFile.h"
+#include "platform/sim/Scenario.h"
+
+namespace korvel::platform::sim {
+namespace {
+
+using emulator::Disc;
+using emulator::DiscTrack;
+using emulator::TrackMode;
+
+const std::filesystem::path kDiscs = KORVEL_SAMPLE_DISCS;
+
+Disc DiscOf(const std::string& scenario) {
+  const Scenario loaded = LoadScenarioFile(kDiscs / (scenario + ".json"));
+  return *loaded.adapters.at(0).targets.at(0).device.disc;
+}
+
+// The 2048 bytes of user data of block `lba`, read from the track's file as a drive would.
+std::array<std::uint8_t, 2048> UserData(const DiscTrack& track, std::int32_t lba) {
+  const auto& data = *track.data;
+  const std::uint64_t header =
+      data.sectorSize == 2048 ? 0 : (track.mode == TrackMode::Mode2Xa ? 24 : 16);
+  std::array<std::uint8_t, 2048> bytes{};
+  data.file->ReadAt(data.offset + std::uint64_t(lba - data.firstBlock) * data.sectorSize + header,
+                    bytes);
+  return bytes;
+}
+
+// The volume identifier of the primary volume descriptor, 16 blocks into the track.
+std::string VolumeOf(const DiscTrack& track) {
+  const auto descriptor = UserData(track, track.start + 16);
+  EXPECT_EQ(std::string(descriptor.begin() + 1, descriptor.begin() + 6), "CD001");
+  std::string volume(descriptor.begin() + 40, descriptor.begin() + 72);
+  return volume.substr(0, volume.find_last_not_of(' ') + 1);
+}
+
+TEST(SampleDiscsTest, EverySampleScenarioIsTested) {
+  const std::set<std::string> tested{"audio-cd",  "data-cd",          "mixed-mode", "cd-extra",
+                                     "blank-cdr", "multisession-cdr", "cdrw"};
+  std::set<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(kDiscs)) {
+    if (entry.path().extension() == ".json") found.insert(entry.path().stem().string());
+  }
+  EXPECT_EQ(found, tested);
+}
+
+TEST(SampleDiscsTest, AudioCdHasCdTextAndAPreGapBeforeTrackTwo) {
+  const Disc disc = DiscOf("audio-cd");
+  EXPECT_EQ(disc.title, "Korvel Sample Audio");
+  EXPECT_EQ(disc.performer, "Korvel Test Ensemble");
+  ASSERT_EQ(disc.tracks.size(), 3u);
+  for (const auto& track : disc.tracks) EXPECT_EQ(track.mode, TrackMode::Audio);
+  EXPECT_EQ(disc.tracks[0].title, "A Above Middle C");
+  EXPECT_EQ(disc.tracks[1].pregapStart, 150);
+  EXPECT_EQ(disc.tracks[1].start, 225);
+  EXPECT_EQ(disc.tracks[2].start, 375);
+  EXPECT_EQ(disc.tracks[2].performer, "Guest Player");
+  ASSERT_EQ(disc.sessions.size(), 1u);
+  EXPECT_EQ(disc.sessions[0].leadOut, 525);
+  EXPECT_FALSE(disc.atip);
+}
+
+TEST(SampleDiscsTest, DataCdIsOneIsoTrack) {
+  const Disc disc = DiscOf("data-cd");
+  ASSERT_EQ(disc.tracks.size(), 1u);
+  EXPECT_EQ(disc.tracks[0].mode, TrackMode::Mode1);
+  EXPECT_EQ(disc.tracks[0].data->sectorSize, 2048u);
+  EXPECT_EQ(VolumeOf(disc.tracks[0]), "KORVEL_SAMPLE");
+}
+
+TEST(SampleDiscsTest, MixedModeCdHasRawDataThenAudio) {
+  const Disc disc = DiscOf("mixed-mode");
+  ASSERT_EQ(disc.tracks.size(), 2u);
+  EXPECT_EQ(disc.tracks[0].data->sectorSize, 2352u);
+  EXPECT_EQ(VolumeOf(disc.tracks[0]), "KORVEL_SAMPLE");
+  EXPECT_EQ(disc.tracks[1].mode, TrackMode::Audio);
+  EXPECT_EQ(disc.tracks[1].start - disc.tracks[1].pregapStart, 150);
+  EXPECT_EQ(disc.tracks[1].pregapStart, disc.tracks[0].end);
+}
+
+TEST(SampleDiscsTest, CdExtraHasAnXaDataSessionAfterTheAudio) {
+  const Disc disc = DiscOf("cd-extra");
+  ASSERT_EQ(disc.sessions.size(), 2u);
+  ASSERT_EQ(disc.tracks.size(), 3u);
+  const DiscTrack& data = disc.tracks[2];
+  EXPECT_EQ(data.session, 2);
+  EXPECT_EQ(data.mode, TrackMode::Mode2Xa);
+  EXPECT_EQ(data.start, disc.sessions[0].leadOut + 11400);
+  EXPECT_EQ(VolumeOf(data), "KORVEL_EXTRA");
+  // The raw sectors carry their own disc address: the image was made for this place.
+  std::array<std::uint8_t, 4> header{};
+  data.data->file->ReadAt(data.data->offset + 12, header);
+  const std::int32_t frame = data.start + 150;
+  const auto bcd = [](int value) {
+    return static_cast<std::uint8_t>(value / 10 * 16 + value % 10);
+  };
+  EXPECT_EQ(header, (std::array<std::uint8_t, 4>{bcd(frame / 4500), bcd(frame / 75 % 60),
+                                                 bcd(frame % 75), 2}));
+}
+
+TEST(SampleDiscsTest, RecordableDiscsCarryTheirAtip) {
+  const Disc blank = DiscOf("blank-cdr");
+  EXPECT_TRUE(blank.blank);
+  EXPECT_TRUE(blank.tracks.empty());
+  ASSERT_TRUE(blank.atip);
+  EXPECT_FALSE(blank.atip->rewritable);
+
+  const Disc open = DiscOf("multisession-cdr");
+  EXPECT_TRUE(open.appendable);
+  ASSERT_EQ(open.sessions.size(), 2u);
+  EXPECT_EQ(open.tracks.at(1).start, open.sessions[0].leadOut + 11400);
+  EXPECT_EQ(VolumeOf(open.tracks[1]), "KORVEL_SESSION2");
+  ASSERT_TRUE(open.atip);
+
+  const Disc rewritable = DiscOf("cdrw");
+  ASSERT_TRUE(rewritable.atip);
+  EXPECT_TRUE(rewritable.atip->rewritable);
+  EXPECT_FALSE(rewritable.blank);
+}
+
+}  // namespace
+}  // namespace korvel::platform::sim

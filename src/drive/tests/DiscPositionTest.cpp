@@ -1,0 +1,274 @@
+// The disc position routines on a scripted drive: the commands they send (exact CDBs and
+// transfer lengths), the boundary search, session ends from the full TOC, and track extents with
+// and without a pre-gap before the next track, including drives whose answers would keep a
+// search going.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "drive/DiscPosition.h"
+#include "drive/TocLayout.h"
+#include "drive/tests/ScriptedDisc.h"
+
+namespace korvel::drive {
+namespace {
+
+using testing::ScriptedDiscTransport;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint8_t kA = 0;
+constexpr std::uint8_t kT = 3;
+
+Bytes Cdb(std::initializer_list<int> bytes) {
+  Bytes cdb;
+  for (int b : bytes) cdb.push_back(static_cast<std::uint8_t>(b));
+  return cdb;
+}
+
+// Format 0: tracks (number, data?, start) and the lead-out.
+struct TocTrack {
+  int number;
+  bool data;
+  std::int32_t start;
+};
+Bytes Toc(const std::vector<TocTrack>& tracks, std::int32_t leadOut) {
+  Bytes answer(4);
+  answer[2] = static_cast<std::uint8_t>(tracks.front().number);
+  answer[3] = static_cast<std::uint8_t>(tracks.back().number);
+  auto add = [&](int number, bool data, std::int32_t start) {
+    Bytes d(8);
+    d[1] = data ? 0x14 : 0x10;
+    d[2] = static_cast<std::uint8_t>(number);
+    platform::PutBigEndian(&d[4], static_cast<std::uint32_t>(start), 4);
+    answer.insert(answer.end(), d.begin(), d.end());
+  };
+  for (const TocTrack& t : tracks) add(t.number, t.data, t.start);
+  add(0xAA, false, leadOut);
+  platform::PutBigEndian(answer.data(), answer.size() - 2, 2);
+  return answer;
+}
+
+// A full TOC descriptor: session, POINT, Min/Sec/Frame, PMIN/PSEC/PFRAME (already in BCD).
+Bytes Descriptor(int session, int point, std::array<int, 3> msf, std::array<int, 3> pmsf) {
+  return Bytes{static_cast<std::uint8_t>(session),
+               0x14,
+               0,
+               static_cast<std::uint8_t>(point),
+               static_cast<std::uint8_t>(msf[0]),
+               static_cast<std::uint8_t>(msf[1]),
+               static_cast<std::uint8_t>(msf[2]),
+               0,
+               static_cast<std::uint8_t>(pmsf[0]),
+               static_cast<std::uint8_t>(pmsf[1]),
+               static_cast<std::uint8_t>(pmsf[2])};
+}
+Bytes FullToc(const std::vector<Bytes>& descriptors, int lastSession = 1) {
+  Bytes answer{0, 0, 1, static_cast<std::uint8_t>(lastSession)};
+  for (const Bytes& d : descriptors) answer.insert(answer.end(), d.begin(), d.end());
+  platform::PutBigEndian(answer.data(), answer.size() - 2, 2);
+  return answer;
+}
+
+// One session, tracks 1..2 (A1 = last track 2), lead-out at 10:00:00 (block 44850); B0 as given.
+Bytes OneSessionFullToc(int b0Min) {
+  return FullToc({Descriptor(1, 0xA0, {0, 0, 0}, {0x01, 0x20, 0}),
+                  Descriptor(1, 0xA1, {0, 0, 0}, {0x02, 0, 0}),
+                  Descriptor(1, 0xA2, {0, 0, 0}, {0x10, 0x00, 0x00}),
+                  Descriptor(1, 0x01, {0, 0, 0}, {0x00, 0x02, 0x00}),
+                  Descriptor(1, 0x02, {0, 0, 0}, {0x05, 0x00, 0x00}),
+                  Descriptor(1, 0xB0, {b0Min, 0x30, 0x00}, {0x79, 0x59, 0x74})});
+}
+
+// --- ReadQPosition -------------------------------------------------------------------------------
+
+TEST(ReadQPositionTest, SeeksThenReadsTheCurrentPositionAsBlockAddresses) {
+  ScriptedDiscTransport rig;
+  rig.state.qAt = [](std::int32_t lba) { return QPosition{2, 0, lba, lba - 1000, 0x10}; };
+  QPosition q;
+  ReadQPosition(rig.transport, kA, kT, 990, q);
+  ASSERT_EQ(rig.state.cdbs.size(), 2u);
+  EXPECT_EQ(rig.state.cdbs[0], Cdb({0x2B, 0, 0, 0x00, 0x03, 0xDE, 0, 0, 0, 0}));
+  EXPECT_EQ(rig.state.cdbs[1], Cdb({0x42, 0, 0x40, 0x01, 0, 0, 0, 0, 16, 0}));
+  EXPECT_EQ(rig.state.lengths[1], 16u);
+  EXPECT_EQ(q.track, 2);
+  EXPECT_EQ(q.index, 0);
+  EXPECT_EQ(q.absoluteAddress, 990);
+  EXPECT_EQ(q.relativeAddress, -10);
+  EXPECT_EQ(q.adrControl, 0x10);
+}
+
+TEST(ReadQPositionTest, AFailedReadLeavesZeroesNotStaleValues) {
+  ScriptedDiscTransport rig;
+  QPosition q{9, 9, 9, 9, 9};
+  ReadQPosition(rig.transport, kA, kT, 100, q);
+  EXPECT_EQ(q.track, 0);
+  EXPECT_EQ(q.index, 0);
+  EXPECT_EQ(q.absoluteAddress, 0);
+  EXPECT_EQ(q.relativeAddress, 0);
+}
+
+// --- LocateTrackBoundary
+// ---------------------------------------------------------------------------
+
+TEST(LocateTrackBoundaryTest, ReturnsTheBlockAfterTheDropOfTheRelativeAddress) {
+  ScriptedDiscTransport rig;
+  constexpr std::int32_t kL = 30000;
+  // 4000, 4001, -150 at L - 1, L, L + 1.
+  rig.state.qAt = [](std::int32_t lba) {
+    if (lba <= kL) return QPosition{1, 1, lba, 4001 - (kL - lba), 0x10};
+    return QPosition{2, 0, lba, -150 + (lba - kL - 1), 0x10};
+  };
+  EXPECT_EQ(LocateTrackBoundary(rig.transport, kA, kT, kL), kL + 1);
+  // The window of every pass goes to the debugger output, 39 slots of "%8ld".
+  ASSERT_FALSE(rig.kernel.debugOutput.empty());
+  const std::string& first = rig.kernel.debugOutput.front();
+  EXPECT_EQ(first.size(), 39u * 8);
+  EXPECT_EQ(first.substr(0, 8), " 9999999");
+  EXPECT_NE(first.find("    3991"), std::string::npos);  // the first probe, at L - 10
+}
+
+TEST(LocateTrackBoundaryTest, GivesUpAfterAThousandPassesOnADriveThatNeverAnswers) {
+  ScriptedDiscTransport rig;
+  EXPECT_EQ(LocateTrackBoundary(rig.transport, kA, kT, 5000), 5000);
+  EXPECT_EQ(rig.state.cdbs.size(), 2u * kBoundaryPasses);
+  EXPECT_EQ(rig.kernel.debugOutput.size(), static_cast<std::size_t>(kBoundaryPasses));
+}
+
+// --- SessionEndOfTrack
+// -----------------------------------------------------------------------------
+
+struct SessionEndCase {
+  std::string name;
+  std::optional<Bytes> fullToc;  // nothing: the drive refuses format 2
+  std::uint8_t track;
+  std::int32_t expected;
+};
+
+class SessionEndOfTrackTest : public ::testing::TestWithParam<SessionEndCase> {};
+
+TEST_P(SessionEndOfTrackTest, ReadsTheFullTocOnce) {
+  ScriptedDiscTransport rig;
+  if (GetParam().fullToc) rig.state.toc[kTocFormatFullToc] = *GetParam().fullToc;
+  EXPECT_EQ(SessionEndOfTrack(rig.transport, kA, kT, GetParam().track), GetParam().expected);
+  ASSERT_EQ(rig.state.cdbs.size(), 1u);
+  EXPECT_EQ(rig.state.cdbs[0], Cdb({0x43, 0, 0, 0, 0, 0, 0, 0x07, 0xD0, 0x80}));
+  EXPECT_EQ(rig.state.lengths[0], 2000u);
+}
+
+Bytes LongDataLength() {
+  Bytes toc = OneSessionFullToc(0x12);
+  platform::PutBigEndian(toc.data(), 0xFFFF, 2);  // claims far more descriptors than sent
+  return toc;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SessionEndOfTrackTest,
+    ::testing::Values(
+        // Lead-out 10:00:00 is frame 45000: the track ends at 45000 - 152.
+        SessionEndCase{"OpenSessionLastTrack", OneSessionFullToc(0x12), 2, 45000 - 152},
+        SessionEndCase{"OpenSessionNotTheLastTrack", OneSessionFullToc(0x12), 1, -1},
+        SessionEndCase{"ClosedDisc", OneSessionFullToc(0xFF), 2, -1},
+        SessionEndCase{"PressedDiscWithoutB0",
+                       FullToc({Descriptor(1, 0xA1, {0, 0, 0}, {0x02, 0, 0}),
+                                Descriptor(1, 0xA2, {0, 0, 0}, {0x10, 0, 0})}),
+                       2, -1},
+        SessionEndCase{"DriveRefusesFormat2", std::nullopt, 2, -1},
+        SessionEndCase{"DataLengthBeyondTheBytesRead", LongDataLength(), 2, 45000 - 152}),
+    [](const auto& info) { return info.param.name; });
+
+// --- TrackExtent
+// -----------------------------------------------------------------------------------
+
+std::int32_t RecordField(const TrackExtentRecord& record, std::size_t offset) {
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(platform::GetBigEndian(record.data() + offset, 4)));
+}
+
+// Track 1 from block 0 to 15000, a pre-gap of `pregap` blocks before track 2 at 15000 + pregap,
+// lead-out at 30000.
+void TwoAudioTracks(ScriptedDiscTransport& rig, std::int32_t pregap) {
+  const std::int32_t second = 15000 + pregap;
+  rig.state.toc[kTocFormatToc] = Toc({{1, false, 0}, {2, false, second}}, 30000);
+  rig.state.toc[kTocFormatFullToc] = OneSessionFullToc(0xFF);
+  rig.state.qAt = [second, pregap](std::int32_t lba) {
+    if (lba < second - pregap) return QPosition{1, 1, lba, lba, 0x10};
+    if (lba < second) return QPosition{2, 0, lba, lba - second, 0x10};
+    return QPosition{2, 1, lba, lba - second, 0x10};
+  };
+}
+
+TEST(TrackExtentTest, TheLastTrackEndsAtTheLeadOutWithoutProbing) {
+  ScriptedDiscTransport rig;
+  TwoAudioTracks(rig, 150);
+  TrackExtentRecord record{};
+  record[0] = 0xEE;
+  record[1] = 0xEE;
+  EXPECT_EQ(TrackExtent(rig.transport, kA, kT, 2, record), 1);
+  EXPECT_EQ(record[0], 0xEE);  // bytes 0..1 are not written
+  EXPECT_EQ(record[1], 0xEE);
+  EXPECT_EQ(RecordField(record, track_extent_layout::kStartFrame), 15150 + 150);
+  EXPECT_EQ(RecordField(record, track_extent_layout::kLength), 30000 - 15150);
+  ASSERT_EQ(rig.state.cdbs.size(), 2u);
+  EXPECT_EQ(rig.state.cdbs[1], Cdb({0x43, 0, 0, 0, 0, 0, 0, 0x03, 0x24, 0x00}));
+  EXPECT_EQ(rig.state.lengths[1], 804u);
+}
+
+TEST(TrackExtentTest, ATrackEndsWhereTheNextTracksPregapBegins) {
+  for (std::int32_t pregap : {150, 2, 1, 300}) {
+    ScriptedDiscTransport rig;
+    TwoAudioTracks(rig, pregap);
+    TrackExtentRecord record{};
+    TrackExtent(rig.transport, kA, kT, 1, record);
+    EXPECT_EQ(RecordField(record, track_extent_layout::kStartFrame), 150) << pregap;
+    EXPECT_EQ(RecordField(record, track_extent_layout::kLength), 15000) << pregap;
+  }
+}
+
+TEST(TrackExtentTest, WithoutAPregapTheNextTrackStartEndsTheTrack) {
+  ScriptedDiscTransport rig;
+  TwoAudioTracks(rig, 0);
+  TrackExtentRecord record{};
+  TrackExtent(rig.transport, kA, kT, 1, record);
+  EXPECT_EQ(RecordField(record, track_extent_layout::kLength), 15000);
+  // Only the probes before the next track: no search of a pre-gap.
+  EXPECT_LT(rig.state.cdbs.size(), 20u);
+}
+
+TEST(TrackExtentTest, ADriveThatAlwaysShowsIndexZeroCannotKeepTheSearchGoing) {
+  ScriptedDiscTransport rig;
+  rig.state.toc[kTocFormatToc] = Toc({{1, false, 0}, {2, false, 15150}}, 30000);
+  rig.state.qAt = [](std::int32_t lba) { return QPosition{2, 0, lba, -1, 0x10}; };
+  TrackExtentRecord record{};
+  EXPECT_EQ(TrackExtent(rig.transport, kA, kT, 1, record), 1);
+  EXPECT_EQ(RecordField(record, track_extent_layout::kLength), 15150);
+}
+
+TEST(TrackExtentTest, ADriveWhoseSubChannelFailsLeavesTheTablesEnd) {
+  ScriptedDiscTransport rig;
+  rig.state.toc[kTocFormatToc] = Toc({{1, false, 0}, {2, false, 15150}}, 30000);
+  TrackExtentRecord record{};
+  EXPECT_EQ(TrackExtent(rig.transport, kA, kT, 1, record), 1);
+  EXPECT_EQ(RecordField(record, track_extent_layout::kLength), 15150);
+}
+
+TEST(TrackExtentTest, TheLastTrackOfAnOpenSessionEndsBeforeTheSessionsLeadOut) {
+  ScriptedDiscTransport rig;
+  TwoAudioTracks(rig, 150);
+  rig.state.toc[kTocFormatFullToc] = OneSessionFullToc(0x12);
+  TrackExtentRecord record{};
+  TrackExtent(rig.transport, kA, kT, 2, record);
+  EXPECT_EQ(RecordField(record, track_extent_layout::kLength), 45000 - 152 - 15150);
+}
+
+TEST(TrackExtentTest, ATrackOutsideTheTableReadsAsAZeroEntry) {
+  ScriptedDiscTransport rig;
+  TwoAudioTracks(rig, 150);
+  TrackExtentRecord record{};
+  EXPECT_EQ(TrackExtent(rig.transport, kA, kT, 0, record), 1);
+  EXPECT_EQ(TrackExtent(rig.transport, kA, kT, 200, record), 1);
+  EXPECT_EQ(RecordField(record, track_extent_layout::kStartFrame), 150);
+}
+
+}  // namespace
+}  // namespace korvel::drive
