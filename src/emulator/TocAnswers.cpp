@@ -58,9 +58,10 @@ void AddPoint(std::vector<std::uint8_t>& answer, std::uint8_t session, const Poi
   answer.insert(answer.end(), descriptor.begin(), descriptor.end());
 }
 
-// The points of one session's lead-in: A0, A1, A2, the tracks, and on a recordable disc B0 (where
-// the next session's program area starts, FF FF FF when none can follow) and, in the first
-// session only, C0 (the ATIP lead-in start).
+// The points of one session's lead-in: A0, A1, A2, the tracks, and on a recordable or a
+// multi-session disc B0 (where the next session's program area starts, FF FF FF when none can
+// follow; absent from the last session of a pressed disc) and, on a recordable disc in the
+// first session only, C0 (the ATIP lead-in start).
 void AddSessionPoints(std::vector<std::uint8_t>& answer, const DiscLayout& layout,
                       const DiscSession& session) {
   const Disc& disc = layout.disc();
@@ -83,18 +84,24 @@ void AddSessionPoints(std::vector<std::uint8_t>& answer, const DiscLayout& layou
     AddPoint(answer, number,
              {AdrControlOf(track), Bcd(track.number), {}, BcdTime(MsfOfBlock(track.start))});
   }
-  if (!disc.atip) return;
+  // A pressed multi-session disc (a CD Extra) points from each session but its last to the
+  // next one just as a recordable disc does, so a reader can find the later sessions.
+  const DiscSession* following = layout.SessionNumbered(number + 1u);
+  if (!disc.atip && following == nullptr) return;
   const std::uint8_t control = AdrControlOf(last) & 0x0F;
   std::array<std::uint8_t, 3> next{kNoTime, kNoTime, kNoTime};
-  if (const DiscSession* following = layout.SessionNumbered(number + 1u)) {
+  if (following != nullptr) {
     const std::span<const DiscTrack> nextTracks = layout.TracksOf(*following);
     if (!nextTracks.empty()) next = BcdTime(MsfOfBlock(nextTracks.front().start));
   } else if (disc.appendable) {
     next = BcdTime(MsfOfBlock(layout.NextProgramArea()));
   }
+  const std::array<std::uint8_t, 3> lastLeadOut =
+      disc.atip ? BcdTime(disc.atip->leadOut) : BcdTime(MsfOfBlock(disc.sessions.back().leadOut));
   AddPoint(answer, number,
            {static_cast<std::uint8_t>(kAdrRecordable | control), kPointNextProgramArea, next,
-            BcdTime(disc.atip->leadOut)});
+            lastLeadOut});
+  if (!disc.atip) return;
   if (number == disc.sessions.front().number) {
     AddPoint(answer, number,
              {static_cast<std::uint8_t>(kAdrRecordable | control),
