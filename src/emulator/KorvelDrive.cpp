@@ -1,10 +1,8 @@
 #include "emulator/KorvelDrive.h"
 
 #include <algorithm>
-#include <array>
 
 #include "formats/ScsiOpcodes.h"
-#include "platform/BigEndian.h"
 
 namespace korvel::emulator {
 namespace {

@@ -76,6 +76,12 @@ TEST(DeviceConfigParserTest, RefusalsNameTheKey) {
        kWhere + ".mode_pages.3F: expected a page code 01 to 3E in hexadecimal"},
       {{{"disc", {{"blocks", 0}}}}, kWhere + ".disc.blocks: a disc holds at least one block"},
       {{{"disc", {{"tracks", 1}}}}, kWhere + ".disc.tracks: unknown key"},
+      {{{"disc", {{"blocks", 10}, {"atip", {{"lead_in", "1:2:3"}}}}}},
+       kWhere + ".disc.atip.lead_in: expected a time \"MM:SS:FF\", got \"1:2:3\""},
+      {{{"vendor_status", "01"}}, kWhere + ".vendor_status: expected 2 bytes"},
+      {{{"vendor_status", "01 02 03"}}, kWhere + ".vendor_status: expected 2 bytes"},
+      {{{"vendor_memory", json::array({{{"address", 0}}})}},
+       kWhere + ".vendor_memory[0]: give exactly one of hex and ascii"},
       {json::array(), kWhere + ": expected an object"},
   };
   for (const auto& c : cases) EXPECT_EQ(ErrorOf(c.target), c.expected) << c.target.dump();
