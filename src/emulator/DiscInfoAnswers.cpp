@@ -102,8 +102,9 @@ std::vector<std::uint8_t> DiscInformationAnswer(const DiscLayout& layout) {
     lastSession = SessionState::Empty;
     sessions += 1;
     firstOfLast = lastOfLast = nextTrack;
-  } else {
-    firstOfLast = layout.TracksOf(disc.sessions.back()).front().number;
+  } else if (!disc.sessions.empty()) {
+    const std::span<const DiscTrack> lastTracks = layout.TracksOf(disc.sessions.back());
+    firstOfLast = lastTracks.empty() ? lastOfLast : lastTracks.front().number;
   }
   const bool erasable = disc.atip && disc.atip->rewritable;
   answer[info::kStatus] = static_cast<std::uint8_t>((erasable ? kDiscErasable : 0) |

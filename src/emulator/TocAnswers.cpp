@@ -121,7 +121,7 @@ void PutAddress(std::uint8_t* out, std::int32_t lba, bool msf) {
 std::optional<std::vector<std::uint8_t>> TocAnswer(const DiscLayout& layout, bool msf,
                                                    std::uint8_t startTrack) {
   const Disc& disc = layout.disc();
-  if (disc.blank || disc.tracks.empty()) return std::nullopt;
+  if (disc.blank || disc.tracks.empty() || disc.sessions.empty()) return std::nullopt;
   const DiscTrack& last = layout.LastTrack();
   if (startTrack > last.number && startTrack != kLeadOutTrack) return std::nullopt;
   std::vector<std::uint8_t> answer(toc_layout::kHeaderSize);
@@ -137,9 +137,11 @@ std::optional<std::vector<std::uint8_t>> TocAnswer(const DiscLayout& layout, boo
 
 std::optional<std::vector<std::uint8_t>> SessionInfoAnswer(const DiscLayout& layout, bool msf) {
   const Disc& disc = layout.disc();
-  if (disc.blank || disc.tracks.empty()) return std::nullopt;
+  if (disc.blank || disc.tracks.empty() || disc.sessions.empty()) return std::nullopt;
   const DiscSession& lastSession = disc.sessions.back();
-  const DiscTrack& first = layout.TracksOf(lastSession).front();
+  const std::span<const DiscTrack> lastTracks = layout.TracksOf(lastSession);
+  if (lastTracks.empty()) return std::nullopt;  // a loader left a session without tracks
+  const DiscTrack& first = lastTracks.front();
   std::vector<std::uint8_t> answer(toc_layout::kHeaderSize);
   answer[toc_layout::kFirst] = disc.sessions.front().number;
   answer[toc_layout::kLast] = lastSession.number;
@@ -150,7 +152,7 @@ std::optional<std::vector<std::uint8_t>> SessionInfoAnswer(const DiscLayout& lay
 std::optional<std::vector<std::uint8_t>> FullTocAnswer(const DiscLayout& layout,
                                                        std::uint8_t startSession) {
   const Disc& disc = layout.disc();
-  if (disc.blank || disc.tracks.empty()) return std::nullopt;
+  if (disc.blank || disc.tracks.empty() || disc.sessions.empty()) return std::nullopt;
   if (startSession > disc.sessions.back().number) return std::nullopt;
   std::vector<std::uint8_t> answer(toc_layout::kHeaderSize);
   answer[toc_layout::kFirst] = disc.sessions.front().number;
