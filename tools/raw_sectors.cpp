@@ -10,14 +10,10 @@ namespace {
 
 namespace layout = emulator::raw_sector_layout;
 
-// Mode 2 form 1 places a subheader (written twice) before the user data.
-constexpr std::size_t kSubheader = 16;
-constexpr std::size_t kForm1UserData = 24;
-constexpr std::size_t kForm1Edc = 2072;
 constexpr std::size_t kEccP = layout::kEcc;        // 172 bytes
 constexpr std::size_t kEccQ = layout::kEcc + 172;  // 104 bytes
-// Form 1, data, end of record: the subheader of the data sectors of an XA volume.
-constexpr std::array<std::uint8_t, 4> kDataSubheader{0x00, 0x00, 0x08, 0x00};
+// File 0, channel 0, a data block of form 1, coding 0: the subheader of an XA volume's blocks.
+constexpr std::array<std::uint8_t, 4> kDataSubheader{0x00, 0x00, emulator::kSubmodeData, 0x00};
 
 struct Tables {
   std::array<std::uint32_t, 256> edc{};
@@ -105,10 +101,12 @@ void BuildRawSector(RawSectorMode mode, std::uint32_t lba,
     return;
   }
   out[layout::kHeaderMode] = 2;
-  std::copy(kDataSubheader.begin(), kDataSubheader.end(), out.begin() + kSubheader);
-  std::copy(kDataSubheader.begin(), kDataSubheader.end(), out.begin() + kSubheader + 4);
-  std::copy(userData.begin(), userData.end(), out.begin() + kForm1UserData);
-  PutLittleEndian32(out.data() + kForm1Edc, Edc(out.subspan(kSubheader, kForm1Edc - kSubheader)));
+  std::copy(kDataSubheader.begin(), kDataSubheader.end(), out.begin() + layout::kSubheader);
+  std::copy(kDataSubheader.begin(), kDataSubheader.end(),
+            out.begin() + layout::kSubheader + kDataSubheader.size());
+  std::copy(userData.begin(), userData.end(), out.begin() + layout::kMode2UserData);
+  PutLittleEndian32(out.data() + layout::kMode2Edc,
+                    Edc(out.subspan(layout::kSubheader, layout::kMode2Edc - layout::kSubheader)));
   // The ECC of a mode 2 sector is computed with the header taken as zeros, so that it still
   // holds for the sector's contents when the sector is copied to another address.
   std::array<std::uint8_t, 4> header{};

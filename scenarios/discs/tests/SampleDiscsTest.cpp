@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstring>
 #include <set>
 #include <string>
 
+#include "emulator/DeviceFactory.h"
 #include "emulator/ImageFile.h"
+#include "emulator/VirtualClock.h"
+#include "platform/BigEndian.h"
 #include "platform/sim/Scenario.h"
 
 namespace korvel::platform::sim {
@@ -124,6 +128,37 @@ TEST(SampleDiscsTest, RecordableDiscsCarryTheirAtip) {
   ASSERT_TRUE(rewritable.atip);
   EXPECT_TRUE(rewritable.atip->rewritable);
   EXPECT_FALSE(rewritable.blank);
+}
+
+// The emulated drive reads the images: READ(10) of block 16 of each data track returns the
+// track's primary volume descriptor, whatever the sector size and mode its image stores.
+TEST(SampleDiscsTest, TheDriveReadsEachVolumeDescriptorFromItsImage) {
+  const struct {
+    const char* scenario;
+    std::size_t track;
+    const char* volume;
+  } cases[] = {{"data-cd", 0, "KORVEL_SAMPLE"},
+               {"mixed-mode", 0, "KORVEL_SAMPLE"},
+               {"cd-extra", 2, "KORVEL_EXTRA"},
+               {"multisession-cdr", 1, "KORVEL_SESSION2"}};
+  for (const auto& entry : cases) {
+    SCOPED_TRACE(entry.scenario);
+    const Scenario scenario = LoadScenarioFile(kDiscs / (std::string(entry.scenario) + ".json"));
+    const emulator::DeviceConfig& config = scenario.adapters.at(0).targets.at(0).device;
+    emulator::VirtualClock clock;
+    const auto drive = emulator::MakeDevice(config, clock);
+    std::array<std::uint8_t, 10> read10{0x28};
+    PutBigEndian(&read10[2],
+                 static_cast<std::uint32_t>(config.disc->tracks.at(entry.track).start + 16), 4);
+    PutBigEndian(&read10[7], 1, 2);
+    std::array<std::uint8_t, 2048> block{};
+    const auto result = drive->Execute(read10, emulator::Direction::In, block);
+    ASSERT_EQ(result.status, emulator::kStatusGood);
+    EXPECT_EQ(result.transferred, 2048u);
+    EXPECT_EQ(std::string(block.begin() + 1, block.begin() + 6), "CD001");
+    const std::string volume(block.begin() + 40, block.begin() + 40 + std::strlen(entry.volume));
+    EXPECT_EQ(volume, entry.volume);
+  }
 }
 
 }  // namespace
