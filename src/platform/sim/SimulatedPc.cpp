@@ -14,7 +14,7 @@ SimulatedPc::SimulatedPc(Scenario scenario, emulator::Clock& clock, const Device
       aspi_(scenario_, bus_, events_, memory_),
       kernel_(scenario_, clock, aspi_, events_, lastError_),
       deviceIo_(scenario_, bus_, memory_, handles_, lastError_),
-      files_(scenario_.filesHeld, handles_, lastError_),
+      files_(scenario_.filesHeld, handles_, lastError_, bus_),
       platform_{kernel_, deviceIo_, registry_, files_, memory_} {
   FillRegistry(scenario_, registry_.tree());
 }
