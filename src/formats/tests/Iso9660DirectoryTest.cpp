@@ -85,7 +85,9 @@ TEST_P(FindPathTest, AnswersAsTheCdFileSystemWould) {
   FakeDisc disc(VideoCdTree().Blocks(kStart), kStart);
   const Lookup lookup = Find(disc, kStart, GetParam().path);
   EXPECT_EQ(lookup.outcome, GetParam().outcome);
-  if (lookup.outcome == Outcome::kFound) EXPECT_EQ(lookup.entry.directory, GetParam().directory);
+  if (lookup.outcome == Outcome::kFound) {
+    EXPECT_EQ(lookup.entry.directory, GetParam().directory);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -197,7 +199,7 @@ INSTANTIATE_TEST_SUITE_P(
     Records, MalformedRecordTest,
     ::testing::Values(
         RecordCase{"ShorterThanTheFixedPart", Broken(kGoodRecord, layout::kRecordLength, 33)},
-        RecordCase{"NameLongerThanTheRecord", Broken(kGoodRecord, layout::kNameLength, 7)},
+        RecordCase{"NameLongerThanTheRecord", Broken(kGoodRecord, layout::kNameLength, 8)},
         RecordCase{"NameOfLengthZero", Broken(kGoodRecord, layout::kNameLength, 0)},
         RecordCase{"LengthOne", Broken(kGoodRecord, layout::kRecordLength, 1)}),
     [](const auto& info) { return info.param.name; });

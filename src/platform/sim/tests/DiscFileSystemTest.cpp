@@ -9,8 +9,8 @@
 #include "emulator/VirtualClock.h"
 #include "emulator/tests/ScratchDirectory.h"
 #include "formats/tests/Iso9660TestImage.h"
+#include "platform/sim/Scenario.h"
 #include "platform/sim/SimulatedPc.h"
-#include "platform/sim/tests/ScriptedDevice.h"
 
 namespace korvel::platform::sim {
 namespace {
@@ -71,7 +71,7 @@ class DiscFileSystemTest : public ::testing::Test {
         scratch_.Write("extra.cue", std::vector<std::uint8_t>(cue.begin(), cue.end()));
     const nlohmann::json audio = {
         {"sessions", {{{"tracks", {{{"mode", "audio"}, {"blocks", kAudioBlocks}}}}}}}};
-    auto drive = [](int id, const char* letter, nlohmann::json disc) {
+    auto drive = [](unsigned id, const char* letter, nlohmann::json disc) {
       nlohmann::json target = {{"id", id}, {"letter", letter}, {"product", "CD-R   RZ6120   "}};
       if (!disc.is_null()) target["disc"] = std::move(disc);
       return target;
@@ -80,12 +80,12 @@ class DiscFileSystemTest : public ::testing::Test {
         {"os", "win98"},
         {"aspi", {{"installed", true}}},
         {"adapters",
-         {{{"id", 0},
+         {{{"id", 0u},
            {"targets",
-            {drive(2, "E", {{"iso", iso.string()}}), drive(3, "F", nullptr), drive(4, "G", audio),
-             drive(5, "H", {{"cue", cuePath.string()}})}}}}}};
+            {drive(2u, "E", {{"iso", iso.string()}}), drive(3u, "F", nullptr), drive(4u, "G", audio),
+             drive(5u, "H", {{"cue", cuePath.string()}})}}}}}};
     pc_ = std::make_unique<SimulatedPc>(
-        ScenarioOf(scenario.dump()), clock_,
+        ParseScenario(scenario), clock_,
         [this](const AdapterSettings&, const TargetSettings& target, emulator::Clock& clock) {
           return std::make_unique<RecordingDevice>(emulator::MakeDevice(target.device, clock),
                                                    trail_);
