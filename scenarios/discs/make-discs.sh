@@ -35,12 +35,18 @@ session_gap=11400
 mkdir -p "$work/root/DOCS"
 printf 'Korvel sample disc\r\nA data track made for the emulated drives.\r\n' >"$work/root/README.TXT"
 printf 'Track list of the sample discs.\r\n' >"$work/root/DOCS/TRACKS.TXT"
-find "$work/root" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+# The folders of a Video CD, which the disc report looks for under the drive's letter.
+mkdir -p "$work/video/VCD" "$work/video/CDI" "$work/video/MPEGAV"
+printf 'VIDEO_CD' >"$work/video/VCD/INFO.VCD"
+printf 'ENTRYVCD' >"$work/video/VCD/ENTRIES.VCD"
+printf 'Korvel sample Video CD: no real video in here.\r\n' >"$work/video/MPEGAV/AVSEQ01.DAT"
+find "$work/root" "$work/video" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
-# make_iso OUT VOLUME_ID [START]: an ISO 9660 image; START is the disc address its first block
-# will have (a later session), 0 for the first session.
+# make_iso OUT VOLUME_ID [START] [TREE]: an ISO 9660 image of TREE (the sample file tree when not
+# given); START is the disc address its first block will have (a later session), 0 for the first
+# session.
 make_iso() {
-  xorriso -as mkisofs -quiet -r -J -V "$2" -C "0,${3:-0}" -o "$1" "$work/root" 2>/dev/null
+  xorriso -as mkisofs -quiet -r -J -V "$2" -C "0,${3:-0}" -o "$1" "${4:-$work/root}" 2>/dev/null
 }
 blocks_of() { echo $(($(stat -c %s "$1") / $2)); }
 # tone OUT BLOCKS HERTZ; silence OUT BLOCKS
@@ -128,6 +134,15 @@ FILE "data-cd.iso" BINARY
 REM SESSION 02
 FILE "multisession-2.iso" BINARY
   TRACK 02 MODE1/2048
+    INDEX 01 00:00:00
+CUE
+
+# Video CD: the Video CD folders as raw mode 2 sectors, so that the sector at block 16 is mode 2.
+make_iso "$work/video.iso" KORVEL_VIDEO 0 "$work/video"
+"$sectors" raw "$work/video.iso" "$out/video-cd.bin" --mode 2 --start 0
+cat >"$out/video-cd.cue" <<'CUE'
+FILE "video-cd.bin" BINARY
+  TRACK 01 MODE2/2352
     INDEX 01 00:00:00
 CUE
 

@@ -3,7 +3,9 @@
 namespace korvel::machine {
 
 LinuxMachine::LinuxMachine(bool debugTrace)
-    : platform_(debugTrace), adapters_(platform::linux_host::SysfsScsiDiscovery(), access_) {}
+    : platform_(debugTrace),
+      adapters_(platform::linux_host::SysfsScsiDiscovery(), access_, "/proc/self/mounts",
+                &platform_.driveLetters()) {}
 
 std::string LinuxMachine::NoTransportHint() const {
   return "No SCSI transport: no ASPI, no NT pass-through and no SCSI generic devices (/dev/sg*) "
@@ -23,6 +25,7 @@ std::string LinuxMachine::LocationOf(std::uint8_t adapter, std::uint8_t target) 
   if (!node->blockNode.empty() && node->blockNode != node->commandNode) {
     text += ", " + node->blockNode;
   }
+  if (node->letter != 0) text += ", drive " + std::string(1, node->letter) + ":";
   if (!node->mountPoint.empty()) text += " mounted at " + node->mountPoint;
   return text;
 }

@@ -74,6 +74,8 @@ inline constexpr DWORD ERROR_NO_MORE_ITEMS = 259;
 inline constexpr DWORD ERROR_IO_DEVICE = 1117;
 inline constexpr DWORD ERROR_RESOURCE_TYPE_NOT_FOUND = 1813;
 inline constexpr DWORD ERROR_SEM_TIMEOUT = 121;
+inline constexpr DWORD ERROR_FILE_CORRUPT = 1392;
+inline constexpr DWORD ERROR_UNRECOGNIZED_MEDIA = 1785;
 
 // Registry.
 inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;

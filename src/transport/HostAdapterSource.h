@@ -2,6 +2,7 @@
 // the ASPI library nor the NT pass-through gives a host adapter.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "transport/CommandBackend.h"
@@ -15,6 +16,11 @@ class HostAdapterSource {
   virtual int MapAdapters() = 0;
   // The back end that reaches the mapped devices; asked for once, after MapAdapters found some.
   virtual std::unique_ptr<CommandBackend> MakeBackend() = 0;
+  // The drive index (0 = A) the host gave the device at (adapter, target) when it mapped the
+  // adapters; -1 for none.
+  virtual std::int32_t DriveIndexOf(std::uint8_t /*adapter*/, std::uint8_t /*target*/) const {
+    return -1;
+  }
 };
 
 }  // namespace korvel::transport

@@ -59,8 +59,12 @@ std::string CommandName(std::uint8_t opcode) {
 
 LinuxHostAdapters::LinuxHostAdapters(platform::linux_host::SysfsScsiDiscovery discovery,
                                      platform::linux_host::SgDeviceAccess& access,
-                                     std::filesystem::path mountsFile)
-    : discovery_(std::move(discovery)), access_(access), mountsFile_(std::move(mountsFile)) {
+                                     std::filesystem::path mountsFile,
+                                     platform::linux_host::DriveLetterTable* letters)
+    : discovery_(std::move(discovery)),
+      access_(access),
+      mountsFile_(std::move(mountsFile)),
+      letters_(letters) {
   descriptors_.fill(-1);
 }
 
@@ -120,7 +124,29 @@ int LinuxHostAdapters::MapAdapters() {
     nodes_[adapter * kTargetsPerAdapter + device.target] = node;
   }
   if (hostOfAdapter_.size() > kMaxAdapters) hostOfAdapter_.resize(kMaxAdapters);
+  HandOutLetters();
   return static_cast<int>(hostOfAdapter_.size());
+}
+
+void LinuxHostAdapters::HandOutLetters() {
+  if (letters_ != nullptr) letters_->Clear();
+  char next = kFirstLinuxDriveLetter;
+  for (auto& node : nodes_) {
+    if (!node) continue;
+    if (next > kLastLinuxDriveLetter) {
+      notes_.push_back("Linux SCSI host " + std::to_string(node->host) + ", " + node->commandNode +
+                       ": no drive letter left after Z:");
+      continue;
+    }
+    node->letter = next++;
+    if (letters_ != nullptr) letters_->Assign(node->letter, node->blockNode);
+  }
+}
+
+std::int32_t LinuxHostAdapters::DriveIndexOf(std::uint8_t adapter, std::uint8_t target) const {
+  std::optional<int> slot = SlotOf(adapter, target);
+  if (!slot || !nodes_[*slot] || nodes_[*slot]->letter == 0) return -1;
+  return nodes_[*slot]->letter - 'A';
 }
 
 std::unique_ptr<CommandBackend> LinuxHostAdapters::MakeBackend() {

@@ -1,7 +1,7 @@
 // The real Linux machine's SCSI buses as host adapters: the optical drives sysfs lists are
 // mapped onto adapters 0..7 (Linux host numbers in ascending order) and targets 0..15, and each
-// command goes to its drive's node with SG_IO. The drive's block device and mount point take
-// the place of a drive letter.
+// command goes to its drive's node with SG_IO. Each mapped drive gets a drive letter, from D in
+// ascending address order, whose files are those under the mount point of its block device.
 #pragma once
 
 #include <array>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/DriveLetterTable.h"
 #include "platform/linux/SgDeviceAccess.h"
 #include "platform/linux/SysfsScsiDiscovery.h"
 #include "transport/DeviceAddress.h"
@@ -24,13 +25,20 @@ struct LinuxDeviceNode {
   std::string sgNode;
   std::string blockNode;
   std::string mountPoint;  // empty when not mounted
+  char letter = 0;         // upper case; 0 when the letters ran out
 };
+
+// The letters handed out: D for the first mapped drive, up to Z.
+inline constexpr char kFirstLinuxDriveLetter = 'D';
+inline constexpr char kLastLinuxDriveLetter = 'Z';
 
 class LinuxHostAdapters : public HostAdapterSource {
  public:
+  // `letters`, when given, is filled with the drive letters at every mapping.
   LinuxHostAdapters(platform::linux_host::SysfsScsiDiscovery discovery,
                     platform::linux_host::SgDeviceAccess& access,
-                    std::filesystem::path mountsFile = "/proc/self/mounts");
+                    std::filesystem::path mountsFile = "/proc/self/mounts",
+                    platform::linux_host::DriveLetterTable* letters = nullptr);
   ~LinuxHostAdapters() override;
   LinuxHostAdapters(const LinuxHostAdapters&) = delete;
   LinuxHostAdapters& operator=(const LinuxHostAdapters&) = delete;
@@ -39,6 +47,7 @@ class LinuxHostAdapters : public HostAdapterSource {
   // eight hosts that have one; every other optical device is left out with a note.
   int MapAdapters() override;
   std::unique_ptr<CommandBackend> MakeBackend() override;
+  std::int32_t DriveIndexOf(std::uint8_t adapter, std::uint8_t target) const override;
 
   // The Linux stand-in for a drive letter: the nodes and the mount point of (adapter, target).
   std::optional<LinuxDeviceNode> DeviceNodeOf(std::uint8_t adapter, std::uint8_t target) const;
@@ -53,6 +62,7 @@ class LinuxHostAdapters : public HostAdapterSource {
   BackendOutcome Execute(const CommandRequest& request);
 
  private:
+  void HandOutLetters();
   int OpenNode(int slot);
   void DescribeOpenFailure(const std::string& node, int error);
   void DescribeCommandFailure(const std::string& node, const CommandRequest& request, int slot,
@@ -62,6 +72,7 @@ class LinuxHostAdapters : public HostAdapterSource {
   platform::linux_host::SysfsScsiDiscovery discovery_;
   platform::linux_host::SgDeviceAccess& access_;
   std::filesystem::path mountsFile_;
+  platform::linux_host::DriveLetterTable* letters_;
   std::vector<int> hostOfAdapter_;
   std::array<std::optional<LinuxDeviceNode>, kAddressSlots> nodes_;
   std::array<int, kAddressSlots> descriptors_;

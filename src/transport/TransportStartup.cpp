@@ -16,6 +16,8 @@ constexpr DWORD kReplyBufferSize = 4096;
 constexpr DWORD kOsVersionInfoSize = 148;
 constexpr int kFirstDriveIndex = 2;  // C: (A: and B: are never CD-ROM drives here)
 constexpr int kLastDriveIndex = 25;  // Z:
+// An address the host gave no letter: drive C, as DriveLetterOf answers on Windows NT.
+constexpr std::int32_t kHostDefaultDriveIndex = 2;
 // Where the ASPI support value keeps its status byte (SS_COMP sets the lowest bit).
 constexpr std::int32_t kAspiCompleted = 0x100;
 constexpr std::int32_t kAdapterCountMask = 0xFF;
@@ -93,6 +95,15 @@ std::int32_t FallBackToHost(ScsiTransport& transport, HostAdapterSource* host, s
   if (mapped <= 0) return value;
   transport.SetHostBackend(host->MakeBackend());
   state.HostAdapterCount = static_cast<std::uint32_t>(mapped);
+  // The host's letters take the place of the map that Windows NT would build on first use; an
+  // address without one keeps drive C, the default of that map.
+  for (int slot = 0; slot < kAddressSlots; ++slot) {
+    const std::int32_t index =
+        host->DriveIndexOf(static_cast<std::uint8_t>(slot / kTargetsPerAdapter),
+                           static_cast<std::uint8_t>(slot % kTargetsPerAdapter));
+    state.DriveLetterMap[slot] = index >= 0 ? index : kHostDefaultDriveIndex;
+  }
+  state.LetterMapBuilt = true;
   return mapped;
 }
 

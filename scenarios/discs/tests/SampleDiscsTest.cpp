@@ -12,6 +12,7 @@
 #include "emulator/VirtualClock.h"
 #include "platform/BigEndian.h"
 #include "platform/sim/Scenario.h"
+#include "platform/sim/SimulatedPc.h"
 
 namespace korvel::platform::sim {
 namespace {
@@ -48,7 +49,7 @@ std::string VolumeOf(const DiscTrack& track) {
 
 TEST(SampleDiscsTest, EverySampleScenarioIsTested) {
   const std::set<std::string> tested{"audio-cd",  "data-cd",          "mixed-mode", "cd-extra",
-                                     "blank-cdr", "multisession-cdr", "cdrw"};
+                                     "blank-cdr", "multisession-cdr", "cdrw",       "video-cd"};
   std::set<std::string> found;
   for (const auto& entry : std::filesystem::directory_iterator(kDiscs)) {
     if (entry.path().extension() == ".json") found.insert(entry.path().stem().string());
@@ -159,6 +160,24 @@ TEST(SampleDiscsTest, TheDriveReadsEachVolumeDescriptorFromItsImage) {
     const std::string volume(block.begin() + 40, block.begin() + 40 + std::strlen(entry.volume));
     EXPECT_EQ(volume, entry.volume);
   }
+}
+
+TEST(SampleDiscsTest, VideoCdShowsItsFoldersUnderTheDrivesLetter) {
+  Scenario scenario = LoadScenarioFile(kDiscs / "video-cd.json");
+  const Disc disc = *scenario.adapters.at(0).targets.at(0).device.disc;
+  ASSERT_EQ(disc.tracks.size(), 1u);
+  EXPECT_EQ(disc.tracks[0].mode, TrackMode::Mode2Xa);
+  EXPECT_EQ(VolumeOf(disc.tracks[0]), "KORVEL_VIDEO");
+
+  emulator::VirtualClock clock;
+  SimulatedPc pc(std::move(scenario), clock);
+  FileSystem& files = pc.platform().files;
+  for (const char* folder : {"E:\\Vcd", "E:\\Cdi", "E:\\Mpegav"}) {
+    EXPECT_EQ(files.GetFileAttributesA(folder), FILE_ATTRIBUTE_DIRECTORY) << folder;
+  }
+  EXPECT_EQ(files.GetFileAttributesA("E:\\Vcd\\Info.vcd"), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(files.GetFileAttributesA("E:\\Photo_cd"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(files.GetLastError(), ERROR_FILE_NOT_FOUND);
 }
 
 }  // namespace

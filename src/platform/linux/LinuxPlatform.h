@@ -1,11 +1,12 @@
-// The real Linux machine as a Platform: its kernel services, POSIX files and free space, and the
-// Windows services it does not have (no drive letters, no NT SCSI devices, an empty registry, no
-// version records, no Windows shell).
+// The real Linux machine as a Platform: its kernel services, POSIX files and free space, the
+// drive letters the host adapter mapping hands out, and the Windows services it does not have
+// (no NT SCSI devices, an empty registry, no version records, no Windows shell).
 #pragma once
 
 #include "platform/LentAddressSpace.h"
 #include "platform/Platform.h"
 #include "platform/linux/AbsentWindowsServices.h"
+#include "platform/linux/DriveLetterTable.h"
 #include "platform/linux/LinuxKernel.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/PosixVolumes.h"
@@ -21,12 +22,15 @@ class LinuxPlatform {
   LinuxPlatform& operator=(const LinuxPlatform&) = delete;
 
   Platform& platform() { return platform_; }
+  // Filled when the host adapters are mapped; read by the file system.
+  DriveLetterTable& driveLetters() { return letters_; }
 
  private:
+  DriveLetterTable letters_;
   LinuxKernel kernel_;
   NoDeviceIo deviceIo_;
   EmptyRegistry registry_;
-  PosixFileSystem files_;
+  PosixFileSystem files_{&letters_};
   LentAddressSpace memory_;
   NoVersionInfo versions_;
   NoShell shell_;

@@ -7,6 +7,10 @@
 
 #include <cerrno>
 
+#include "platform/DrivePath.h"
+#include "platform/linux/MountTable.h"
+#include "platform/linux/MountedPath.h"
+
 namespace korvel::platform::linux_host {
 
 namespace {
@@ -137,11 +141,37 @@ DWORD PosixFileSystem::GetFileAttributesA(const char* path) {
     lastError_ = ERROR_PATH_NOT_FOUND;
     return INVALID_FILE_ATTRIBUTES;
   }
+  bool tooDeep = false;
+  const std::optional<DrivePath> onDrive = ParseDrivePath(path, &tooDeep);
+  if (tooDeep) {
+    lastError_ = ERROR_PATH_NOT_FOUND;
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (onDrive) return DriveAttributes(*onDrive);
   if (::stat(path, &info) != 0) {
     lastError_ = WindowsErrorOf(errno);
     return INVALID_FILE_ATTRIBUTES;
   }
   return S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_NORMAL;
+}
+
+DWORD PosixFileSystem::DriveAttributes(const DrivePath& path) {
+  const std::optional<std::string> blockNode =
+      letters_ == nullptr ? std::nullopt : letters_->BlockNodeOf(path.letter);
+  if (!blockNode) {
+    lastError_ = ERROR_PATH_NOT_FOUND;
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  // A drive without a disc, or with one the system has not mounted, shows no files.
+  const std::string mountPoint = blockNode->empty() ? "" : MountPointOf(*blockNode, mountsFile_);
+  if (mountPoint.empty()) {
+    lastError_ = ERROR_NOT_READY;
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  DWORD error = ERROR_SUCCESS;
+  const DWORD attributes = AttributesBelow(mountPoint, path.components, error);
+  if (attributes == INVALID_FILE_ATTRIBUTES) lastError_ = error;
+  return attributes;
 }
 
 }  // namespace korvel::platform::linux_host

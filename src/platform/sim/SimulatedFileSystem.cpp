@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <optional>
 
+#include "platform/DrivePath.h"
+
 namespace korvel::platform::sim {
 namespace {
 
@@ -34,8 +36,9 @@ DWORD ErrorOfOpen(int error) {
 }  // namespace
 
 SimulatedFileSystem::SimulatedFileSystem(const std::vector<std::filesystem::path>& heldByOthers,
-                                         HandleSource& handles, LastError& lastError)
-    : handles_(handles), lastError_(lastError) {
+                                         HandleSource& handles, LastError& lastError,
+                                         EmulatedBus& bus)
+    : handles_(handles), lastError_(lastError), discs_(bus) {
   for (const auto& path : heldByOthers) held_.push_back(IdentityOf(path));
 }
 
@@ -157,6 +160,18 @@ DWORD SimulatedFileSystem::GetFileAttributesA(const char* path) {
   if (path == nullptr || *path == '\0') {
     lastError_.Set(ERROR_PATH_NOT_FOUND);
     return INVALID_FILE_ATTRIBUTES;
+  }
+  bool tooDeep = false;
+  const std::optional<DrivePath> onDrive = ParseDrivePath(path, &tooDeep);
+  if (tooDeep) {
+    lastError_.Set(ERROR_PATH_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  if (onDrive) {
+    DWORD error = ERROR_SUCCESS;
+    const DWORD attributes = discs_.AttributesOf(*onDrive, error);
+    if (attributes == INVALID_FILE_ATTRIBUTES) lastError_.Set(error);
+    return attributes;
   }
   if (::stat(path, &info) != 0) {
     lastError_.Set(ErrorOfOpen(errno));

@@ -1,5 +1,6 @@
 // Host files seen through Windows file semantics: read-only opens with sharing modes, so that
-// a file opened without sharing (or held by another program) refuses a second open.
+// a file opened without sharing (or held by another program) refuses a second open. A path on
+// the drive letter of an emulated drive ("E:\Vcd") shows the files on the disc in that drive.
 #pragma once
 
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/sim/DiscFileSystem.h"
 #include "platform/sim/HandleSource.h"
 #include "platform/sim/LastError.h"
 #include "platform/sim/WinBool.h"
@@ -19,7 +21,7 @@ namespace korvel::platform::sim {
 class SimulatedFileSystem : public FileSystem {
  public:
   SimulatedFileSystem(const std::vector<std::filesystem::path>& heldByOthers, HandleSource& handles,
-                      LastError& lastError);
+                      LastError& lastError, EmulatedBus& bus);
   ~SimulatedFileSystem() override;
 
   HANDLE CreateFileA(const char* path, DWORD access, DWORD shareMode, DWORD creation,
@@ -45,6 +47,7 @@ class SimulatedFileSystem : public FileSystem {
   std::vector<std::string> held_;
   HandleSource& handles_;
   LastError& lastError_;
+  DiscFileSystem discs_;
   mutable std::mutex mutex_;
   std::map<HANDLE, OpenFile> files_;
 };

@@ -14,7 +14,7 @@ SimulatedPc::SimulatedPc(Scenario scenario, emulator::Clock& clock, const Device
       aspi_(scenario_, bus_, events_, memory_),
       kernel_(scenario_, clock, aspi_, events_, lastError_),
       deviceIo_(scenario_, bus_, memory_, handles_, lastError_),
-      files_(scenario_.filesHeld, handles_, lastError_),
+      files_(scenario_.filesHeld, handles_, lastError_, bus_),
       versions_(scenario_, lastError_),
       shell_(scenario_.shell),
       volumes_(scenario_, bus_, lastError_),

@@ -11,6 +11,7 @@
 #include "drive/Identification.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/tests/FakeSysfsTree.h"
+#include "transport/DriveLetters.h"
 #include "transport/LinuxSgCommand.h"
 #include "transport/TransportStartup.h"
 
@@ -172,6 +173,49 @@ TEST_F(LinuxHostAdaptersTest, StartTransportFallsBackToTheHostAndInquiresThrough
   EXPECT_EQ(access_.opens.size(), 1u) << "the node is opened once and kept";
   EXPECT_EQ(drive::InquireDrive(transport, 0, 3, info), 0) << "nothing at (0, 3)";
   EXPECT_EQ(access_.sent.size(), 2u);
+}
+
+TEST_F(LinuxHostAdaptersTest, EveryMappedDriveGetsALetterFromDInAddressOrder) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  platform::linux_host::DriveLetterTable letters;
+  LinuxHostAdapters adapters(SysfsScsiDiscovery(tree_.sys(), tree_.dev()), access_,
+                             tree_.root() / "mounts", &letters);
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  EXPECT_EQ(adapters.DeviceNodeOf(0, 0)->letter, 'D');
+  EXPECT_EQ(adapters.DeviceNodeOf(1, 0)->letter, 'E');
+  EXPECT_EQ(letters.BlockNodeOf('D'), Dev("sr0"));
+  EXPECT_EQ(letters.BlockNodeOf('E'), Dev("sr1"));
+  EXPECT_EQ(letters.BlockNodeOf('F'), std::nullopt);
+  EXPECT_EQ(DriveLetterOf(transport, 0, 0), 3);
+  EXPECT_EQ(DriveLetterOf(transport, 1, 0), 4);
+  EXPECT_EQ(DriveLetterOf(transport, 0, 3), 2) << "no drive there: drive C";
+  EXPECT_EQ(access_.sent.size(), 0u) << "the letters need no command";
+}
+
+TEST_F(LinuxHostAdaptersTest, LettersEndAtZWithANoteForEachDriveLeftWithout) {
+  // With the two drives of the fixture first, 24 more: 26 drives for the 23 letters D to Z.
+  for (int target = 0; target < 16; ++target) {
+    tree_.AddDevice("2:0:" + std::to_string(target) + ":0", 5, "KORVEL  ", "CD-ROM          ",
+                    "3.00", "sg" + std::to_string(20 + target), "");
+  }
+  for (int target = 0; target < 8; ++target) {
+    tree_.AddDevice("3:0:" + std::to_string(target) + ":0", 5, "KORVEL  ", "CD-ROM          ",
+                    "3.00", "sg" + std::to_string(40 + target), "");
+  }
+  platform::linux_host::DriveLetterTable letters;
+  LinuxHostAdapters adapters(SysfsScsiDiscovery(tree_.sys(), tree_.dev()), access_,
+                             tree_.root() / "mounts", &letters);
+  EXPECT_EQ(adapters.MapAdapters(), 4);
+  EXPECT_EQ(adapters.DriveIndexOf(0, 0), 3);
+  EXPECT_EQ(adapters.DriveIndexOf(1, 0), 4) << "host 2 is adapter 1";
+  EXPECT_EQ(adapters.DriveIndexOf(1, 15), 19);
+  EXPECT_EQ(adapters.DriveIndexOf(2, 0), 20) << "host 3 is adapter 2";
+  EXPECT_EQ(adapters.DriveIndexOf(2, 5), 25);
+  EXPECT_EQ(adapters.DriveIndexOf(2, 6), -1);
+  EXPECT_EQ(adapters.DriveIndexOf(3, 0), -1) << "host 12 is adapter 3, past Z:";
+  EXPECT_EQ(adapters.notes().back(),
+            "Linux SCSI host 12, " + Dev("sr1") + ": no drive letter left after Z:");
 }
 
 struct SgCase {
