@@ -13,7 +13,7 @@ namespace korvel::utilities {
 inline char* CopyBounded(std::span<char> out, std::string_view text) {
   if (out.empty()) return out.data();
   const std::size_t length = std::min(text.size(), out.size() - 1);
-  std::memcpy(out.data(), text.data(), length);
+  if (length > 0) std::memcpy(out.data(), text.data(), length);
   out[length] = '\0';
   return out.data();
 }

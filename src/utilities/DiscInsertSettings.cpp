@@ -1,6 +1,5 @@
 #include "utilities/DiscInsertSettings.h"
 
-#include <cstring>
 #include <string_view>
 
 #include "utilities/BoundedText.h"
@@ -50,8 +49,7 @@ char* GetAudioCdShellDefault(Registry& registry, std::span<char> text) {
   const ValueRead read = ReadValueInTwoSteps(registry, *key.leaf(), nullptr);
   if (!read.sizeKnown) return text.data();
   if (!read.data) return CopyBounded(text, "");
-  const char* data = reinterpret_cast<const char*>(read.data->data());
-  return CopyBounded(text, std::string_view(data, strnlen(data, read.data->size())));
+  return CopyBounded(text, ValueText(*read.data));
 }
 
 void SetAudioCdShellDefault(Registry& registry, const char* text) {

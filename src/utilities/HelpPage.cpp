@@ -1,7 +1,6 @@
 #include "utilities/HelpPage.h"
 
 #include <array>
-#include <cstring>
 #include <string>
 
 #include "utilities/BoundedText.h"
@@ -48,10 +47,9 @@ void HelpBasePath(Registry& registry, std::span<char> text) {
   if (!key.leaf()) return;
   const ValueRead read = ReadValueInTwoSteps(registry, *key.leaf(), "Path");
   if (!read.data) return;
-  const char* path = reinterpret_cast<const char*>(read.data->data());
-  const std::size_t length = strnlen(path, read.data->size());
-  if (length + 1 > text.size()) return;
-  CopyBounded(text, std::string_view(path, length));
+  const std::string_view path = ValueText(*read.data);
+  if (path.size() + 1 > text.size()) return;
+  CopyBounded(text, path);
 }
 
 void OpenHelpPage(Platform& platform, HWND owner) {

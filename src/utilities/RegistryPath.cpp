@@ -1,5 +1,6 @@
 #include "utilities/RegistryPath.h"
 
+#include <cstring>
 #include <string>
 
 namespace korvel::utilities {
@@ -51,6 +52,12 @@ ValueRead ReadValueInTwoSteps(Registry& registry, HKEY key, const char* valueNam
   data.resize(got);
   read.data = std::move(data);
   return read;
+}
+
+std::string_view ValueText(const std::vector<BYTE>& data) {
+  if (data.empty()) return {};
+  const char* text = reinterpret_cast<const char*>(data.data());
+  return std::string_view(text, strnlen(text, data.size()));
 }
 
 }  // namespace korvel::utilities

@@ -48,4 +48,7 @@ inline constexpr platform::DWORD kLargestSettingBytes = 64 * 1024;
 ValueRead ReadValueInTwoSteps(platform::Registry& registry, platform::HKEY key,
                               const char* valueName);
 
+// The data of a string value up to its first NUL, or all of it when it has none.
+std::string_view ValueText(const std::vector<platform::BYTE>& data);
+
 }  // namespace korvel::utilities
