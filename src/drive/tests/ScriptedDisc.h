@@ -97,8 +97,14 @@ struct ScriptedDiscTransport {
 
   platform::testing::NullPlatform nullPlatform;
   RecordingKernel kernel;
-  platform::Platform platform{kernel, nullPlatform.deviceIo, nullPlatform.registry,
-                              nullPlatform.files, nullPlatform.memory};
+  platform::Platform platform{kernel,
+                              nullPlatform.deviceIo,
+                              nullPlatform.registry,
+                              nullPlatform.files,
+                              nullPlatform.memory,
+                              nullPlatform.versions,
+                              nullPlatform.shell,
+                              nullPlatform.volumes};
   ScriptedDiscState state;
   transport::ScsiTransport transport{platform};
 };
