@@ -82,8 +82,8 @@ class DiscFileSystemTest : public ::testing::Test {
         {"adapters",
          {{{"id", 0u},
            {"targets",
-            {drive(2u, "E", {{"iso", iso.string()}}), drive(3u, "F", nullptr), drive(4u, "G", audio),
-             drive(5u, "H", {{"cue", cuePath.string()}})}}}}}};
+            {drive(2u, "E", {{"iso", iso.string()}}), drive(3u, "F", nullptr),
+             drive(4u, "G", audio), drive(5u, "H", {{"cue", cuePath.string()}})}}}}}};
     pc_ = std::make_unique<SimulatedPc>(
         ParseScenario(scenario), clock_,
         [this](const AdapterSettings&, const TargetSettings& target, emulator::Clock& clock) {
