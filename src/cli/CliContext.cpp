@@ -1,6 +1,7 @@
 #include "cli/CliContext.h"
 
 #include <charconv>
+#include <cstdlib>
 #include <exception>
 
 #include "cli/SafeText.h"
@@ -14,7 +15,9 @@ constexpr char kStartupError[] = "ERROR: ASPI Layer for Win32 is not initialized
 
 std::unique_ptr<machine::Machine> MakeMachine(const GlobalOptions& options) {
   try {
-    return machine::MakeMachine(machine::MachineOptions{options.simulate, options.scenarioFile});
+    // KORVEL_DEBUG puts the debugger channel on stderr, on the simulated PC as on Linux.
+    return machine::MakeMachine(machine::MachineOptions{options.simulate, options.scenarioFile,
+                                                        std::getenv("KORVEL_DEBUG") != nullptr});
   } catch (const std::exception& error) {
     throw UsageError(std::string("bad scenario: ") + error.what());
   }
