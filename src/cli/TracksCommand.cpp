@@ -141,23 +141,14 @@ void TracksCommand::Configure(CLI::App& subcommand) {
 }
 
 int TracksCommand::Run(CliContext& context) {
-  std::optional<int> adapters = context.StartTransport();
-  if (!adapters) return kExitNoTransport;
-  const std::optional<DeviceAddress> address = ChooseDrive(context, *adapters);
-  if (!address) {
-    context.err() << "korvelfw: no Korvel drive was found; name a drive with --drive H:T\n";
-    context.PrintNotes();
-    return kExitNoTransport;
-  }
+  int exitCode = kExitSuccess;
+  const std::optional<ChosenDrive> chosen = StartOnChosenDrive(context, exitCode);
+  if (!chosen) return exitCode;
+  const std::optional<DeviceAddress> address = chosen->address;
   transport::ScsiTransport& transport = context.transport();
   TracksReport report;
-  report.address = *address;
-  if ((drive::InquireDrive(transport, address->adapter, address->target, report.info) & 0xFF) !=
-      1) {
-    context.err() << "korvelfw: no device answers at " << AddressText(*address) << '\n';
-    context.PrintNotes();
-    return kExitNoTransport;
-  }
+  report.address = chosen->address;
+  report.info = chosen->info;
   if (std::optional<std::string> reason = NoTracksReason(transport, *address)) {
     return Fail(context, report, *reason);
   }
