@@ -75,8 +75,8 @@ std::vector<TrackEnd> TrackEnds(transport::ScsiTransport& transport, DeviceAddre
     return {};
   }
   std::vector<TrackEnd> ends;
-  const int first = toc[drive::toc_layout::kFirstTrack];
-  const int last = toc[drive::toc_layout::kLastTrack];
+  const int first = toc[drive::toc_layout::kFirst];
+  const int last = toc[drive::toc_layout::kLast];
   for (int number = std::max(first, 1); number <= std::min(last, 99); ++number) {
     ends.push_back({number, utilities::IsSessionLastTrack(
                                 transport, address, static_cast<std::uint8_t>(number), 1) == 1});

@@ -18,12 +18,12 @@ std::string CdTextString(std::uint8_t packType, int ordinal, std::span<const std
     if (w + 1 < work.size()) work[w++] = c;
   };
   for (std::size_t k = 0; k < packs; ++k) {
-    const std::size_t pack = layout::kHeader + layout::kPackSize * k;
+    const std::size_t pack = layout::kHeaderSize + layout::kPackSize * k;
     // Only the text bytes need to lie within the data: a drive's data length that counts from
     // after its own two bytes ends two bytes before the last pack's CRC.
-    if (pack + layout::kText + layout::kTextBytes > length) break;
+    if (pack + layout::kText + layout::kTextLength > length) break;
     if (data[pack + layout::kPackType] != packType) continue;
-    for (std::size_t i = 0; i < layout::kTextBytes; ++i) {
+    for (std::size_t i = 0; i < layout::kTextLength; ++i) {
       const std::size_t at = pack + layout::kText + i;
       const auto c = static_cast<char>(data[at]);
       store(c);
@@ -47,10 +47,10 @@ std::vector<std::string> CdTextStrings(std::uint8_t packType, std::span<const st
   const std::size_t length = std::min(dataLength, data.size());
   std::vector<std::string> strings;
   std::string current;
-  for (std::size_t pack = layout::kHeader; pack + layout::kText + layout::kTextBytes <= length;
+  for (std::size_t pack = layout::kHeaderSize; pack + layout::kText + layout::kTextLength <= length;
        pack += layout::kPackSize) {
     if (data[pack + layout::kPackType] != packType) continue;
-    for (std::size_t i = 0; i < layout::kTextBytes; ++i) {
+    for (std::size_t i = 0; i < layout::kTextLength; ++i) {
       const auto c = static_cast<char>(data[pack + layout::kText + i]);
       if (c != 0) {
         if (current.size() + 1 < kCdTextWorkArea) current += c;

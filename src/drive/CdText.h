@@ -1,6 +1,7 @@
 // One string out of the CD-TEXT data that READ TOC format 5 returns: a 4-byte header, then
 // packs of 18 bytes (type, track, sequence, character position, 12 text bytes, CRC).
 #pragma once
+#include "formats/DiscAnswerLayouts.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,14 +11,7 @@
 
 namespace korvel::drive {
 
-namespace cd_text_layout {
-inline constexpr std::size_t kHeader = 4;
-inline constexpr std::size_t kPackSize = 18;
-inline constexpr std::size_t kPackType = 0;
-inline constexpr std::size_t kCharacterPosition = 3;
-inline constexpr std::size_t kText = 4;
-inline constexpr std::size_t kTextBytes = 12;
-}  // namespace cd_text_layout
+namespace cd_text_layout = formats::cd_text_layout;
 
 inline constexpr std::uint8_t kCdTextTitle = 0x80;
 inline constexpr std::uint8_t kCdTextPerformer = 0x81;

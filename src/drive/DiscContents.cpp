@@ -53,7 +53,7 @@ void ReadSessions(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t t
               answer.data()) != 1) {
     return;
   }
-  const std::uint8_t lastSession = answer[kLastSession];
+  const std::uint8_t lastSession = answer[kLast];
   // The data length counts 2 header bytes and then the descriptors.
   const FullTocDescriptors descriptors(answer, DataLengthOf(answer) / kDescriptorSize);
   for (std::size_t i = 0; i < descriptors.size(); ++i) {
@@ -95,8 +95,8 @@ std::int32_t ReadDiscContents(ScsiTransport& transport, std::uint8_t adapter, st
       ReadToc(transport, adapter, target, kTocFormatToc, 0, kTocAllocation, toc.data());
   if (status != 1) return status;
   const std::size_t length = std::min<std::size_t>(DataLengthOf(toc) + 2, toc.size());
-  for (std::size_t at = kDescriptors; at + kDescriptorSize <= length; at += kDescriptorSize) {
-    const std::uint8_t number = toc[at + kTrackNumber];
+  for (std::size_t at = kHeaderSize; at + kDescriptorSize <= length; at += kDescriptorSize) {
+    const std::uint8_t number = toc[at + kTrack];
     if (number < 1 || number > 99) continue;  // the lead-out (0xAA) and anything odd
     DiscTrackEntry track;
     track.number = number;

@@ -51,7 +51,7 @@ int MinuteSecondFrameToBlock(int minute, int second, int frame) {
 std::int32_t TocAddress(const std::vector<std::uint8_t>& toc, long index) {
   using namespace toc_layout;
   if (index < 0) return 0;
-  const std::size_t at = kDescriptors + kDescriptorSize * static_cast<std::size_t>(index);
+  const std::size_t at = kHeaderSize + kDescriptorSize * static_cast<std::size_t>(index);
   if (at + kDescriptorSize > toc.size()) return 0;
   return Signed32(toc.data() + at + kAddress);
 }
@@ -141,8 +141,8 @@ std::int32_t TrackExtent(ScsiTransport& transport, std::uint8_t adapter, std::ui
   const std::int32_t sessionEnd = SessionEndOfTrack(transport, adapter, target, track);
   std::vector<std::uint8_t> toc(kTocAllocation, 0);
   ReadTocFormatInControlByte(transport, adapter, target, kTocFormatToc, kTocAllocation, toc.data());
-  const int first = toc[kFirstTrack];
-  const int last = toc[kLastTrack];
+  const int first = toc[kFirst];
+  const int last = toc[kLast];
   const long k = static_cast<long>(track) - first;
   const std::int32_t start = TocAddress(toc, k);
   const std::int32_t next = TocAddress(toc, k + 1);

@@ -8,14 +8,14 @@ FullTocDescriptors::FullTocDescriptors(std::span<const std::uint8_t> bytesRead, 
     : bytes_(bytesRead) {
   using namespace full_toc_layout;
   const std::size_t room =
-      bytesRead.size() > kDescriptors ? (bytesRead.size() - kDescriptors) / kDescriptorSize : 0;
+      bytesRead.size() > kHeaderSize ? (bytesRead.size() - kHeaderSize) / kDescriptorSize : 0;
   count_ = std::min(count, room);
 }
 
 std::span<const std::uint8_t, full_toc_layout::kDescriptorSize> FullTocDescriptors::operator[](
     std::size_t index) const {
   using namespace full_toc_layout;
-  return bytes_.subspan(kDescriptors + kDescriptorSize * index).first<kDescriptorSize>();
+  return bytes_.subspan(kHeaderSize + kDescriptorSize * index).first<kDescriptorSize>();
 }
 
 }  // namespace korvel::drive

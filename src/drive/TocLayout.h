@@ -2,6 +2,7 @@
 // (format 0) and the full table of contents (format 2), and the binary-coded decimal of the
 // full TOC's times.
 #pragma once
+#include "formats/DiscAnswerLayouts.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,36 +13,8 @@ namespace korvel::drive {
 inline constexpr std::uint8_t kTocFormatToc = 0;
 inline constexpr std::uint8_t kTocFormatFullToc = 2;
 
-namespace toc_layout {
-inline constexpr std::size_t kDataLength = 0;  // 2 bytes
-inline constexpr std::size_t kFirstTrack = 2;
-inline constexpr std::size_t kLastTrack = 3;
-inline constexpr std::size_t kDescriptors = 4;
-inline constexpr std::size_t kDescriptorSize = 8;
-// Within a descriptor:
-inline constexpr std::size_t kAdrControl = 1;
-inline constexpr std::size_t kTrackNumber = 2;
-inline constexpr std::size_t kAddress = 4;  // 4 bytes
-inline constexpr std::uint8_t kDataTrackBit = 0x04;
-}  // namespace toc_layout
-
-namespace full_toc_layout {
-inline constexpr std::size_t kDataLength = 0;  // 2 bytes
-inline constexpr std::size_t kFirstSession = 2;
-inline constexpr std::size_t kLastSession = 3;
-inline constexpr std::size_t kDescriptors = 4;
-inline constexpr std::size_t kDescriptorSize = 11;
-// Within a descriptor:
-inline constexpr std::size_t kSession = 0;
-inline constexpr std::size_t kAdrControl = 1;
-inline constexpr std::size_t kPoint = 3;
-inline constexpr std::size_t kMin = 4;
-inline constexpr std::size_t kSec = 5;
-inline constexpr std::size_t kFrame = 6;
-inline constexpr std::size_t kPmin = 8;
-inline constexpr std::size_t kPsec = 9;
-inline constexpr std::size_t kPframe = 10;
-}  // namespace full_toc_layout
+namespace toc_layout = formats::toc_layout;
+namespace full_toc_layout = formats::full_toc_layout;
 
 // POINT values of the full TOC that are not track numbers.
 inline constexpr std::uint8_t kPointFirstTrack = 0xA0;

@@ -8,19 +8,11 @@
 #include <vector>
 
 #include "emulator/Disc.h"
+#include "formats/DiscAnswerLayouts.h"
 
 namespace korvel::emulator {
 
-namespace cd_text_layout {
-inline constexpr std::size_t kPackType = 0;
-inline constexpr std::size_t kTrack = 1;
-inline constexpr std::size_t kSequence = 2;
-inline constexpr std::size_t kCharacterPosition = 3;  // low 4 bits; block number above them
-inline constexpr std::size_t kText = 4;
-inline constexpr std::size_t kTextLength = 12;
-inline constexpr std::size_t kCrc = 16;  // 2 bytes, big-endian
-inline constexpr std::size_t kPackSize = 18;
-}  // namespace cd_text_layout
+namespace cd_text_layout = formats::cd_text_layout;
 
 inline constexpr std::uint8_t kPackTitle = 0x80;
 inline constexpr std::uint8_t kPackPerformer = 0x81;

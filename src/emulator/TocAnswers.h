@@ -10,39 +10,13 @@
 #include <vector>
 
 #include "emulator/DiscLayout.h"
+#include "formats/DiscAnswerLayouts.h"
 
 namespace korvel::emulator {
 
-namespace toc_layout {
-inline constexpr std::size_t kDataLength = 0;  // 2 bytes: the answer's length less these 2
-inline constexpr std::size_t kFirst = 2;       // first track or session
-inline constexpr std::size_t kLast = 3;
-inline constexpr std::size_t kHeaderSize = 4;
-// Formats 0 and 1: 8-byte track descriptors.
-inline constexpr std::size_t kAdrControl = 1;
-inline constexpr std::size_t kTrack = 2;
-inline constexpr std::size_t kAddress = 4;  // 4 bytes: block address, or 0, M, S, F
-inline constexpr std::size_t kDescriptorSize = 8;
-}  // namespace toc_layout
-
-namespace full_toc_layout {
-inline constexpr std::size_t kSession = 0;
-inline constexpr std::size_t kAdrControl = 1;
-inline constexpr std::size_t kTno = 2;
-inline constexpr std::size_t kPoint = 3;
-inline constexpr std::size_t kMin = 4;  // Min, Sec, Frame
-inline constexpr std::size_t kZero = 7;
-inline constexpr std::size_t kPmin = 8;  // PMIN, PSEC, PFRAME
-inline constexpr std::size_t kDescriptorSize = 11;
-}  // namespace full_toc_layout
-
-namespace atip_layout {
-inline constexpr std::size_t kDiscType = 6;  // bit 7 always set; bit 6 rewritable; bit 2 A1 valid
-inline constexpr std::size_t kLeadIn = 8;    // M, S, F (binary)
-inline constexpr std::size_t kLeadOut = 12;  // M, S, F: last possible lead-out start
-inline constexpr std::size_t kA1 = 16;       // low nibble: speed code of a rewritable disc
-inline constexpr std::size_t kSize = 28;
-}  // namespace atip_layout
+namespace toc_layout = formats::toc_layout;
+namespace full_toc_layout = formats::full_toc_layout;
+namespace atip_layout = formats::atip_layout;
 
 // Full TOC points beside the track numbers.
 inline constexpr std::uint8_t kPointFirstTrack = 0xA0;

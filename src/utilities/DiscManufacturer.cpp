@@ -7,6 +7,7 @@
 #include "drive/Commands.h"
 #include "drive/CommandsStandard.h"
 #include "drive/TocLayout.h"
+#include "formats/DiscAnswerLayouts.h"
 #include "platform/BigEndian.h"
 
 namespace korvel::utilities {
@@ -61,15 +62,6 @@ constexpr std::uint8_t kTocFormatAtip = 4;
 constexpr std::uint32_t kAtipLength = 32;
 constexpr std::uint32_t kFullTocLength = 3000;
 constexpr int kAtipLeadInMinute = 97;
-namespace atip_layout {
-constexpr std::size_t kLeadInMinute = 8;
-constexpr std::size_t kLeadInSecond = 9;
-constexpr std::size_t kLeadInFrame = 10;
-constexpr std::size_t kLeadOutMinute = 12;
-constexpr std::size_t kLeadOutSecond = 13;
-constexpr std::size_t kLeadOutFrame = 14;
-constexpr std::size_t kSpeeds = 16;  // low nibble: the rewritable disc's speed / 2
-}  // namespace atip_layout
 
 bool CodeMatches(int seconds, int frame, int rowSeconds, int rowFrame) {
   return rowSeconds >= 0 && seconds == rowSeconds && frame / 10 == rowFrame / 10;
@@ -104,7 +96,7 @@ void NameFromFullToc(ScsiTransport& transport, DeviceAddress address,
   if (drive::ReadTocFormatInControlByte(transport, address.adapter, address.target,
                                         drive::kTocFormatFullToc, kFullTocLength,
                                         work.data()) != 1 ||
-      work[kFirstSession] == work[kLastSession]) {
+      work[kFirst] == work[kLast]) {
     return;
   }
   const auto dataLength = static_cast<std::size_t>(platform::GetBigEndian(&work[kDataLength], 2));
@@ -130,7 +122,7 @@ void NameFromFullToc(ScsiTransport& transport, DeviceAddress address,
 }  // namespace
 
 std::string DiscManufacturerText(ScsiTransport& transport, DeviceAddress address) {
-  using namespace atip_layout;
+  using namespace formats::atip_layout;
   std::string text = "-";
   bool rewritable = false;
   std::vector<std::uint8_t> work(kWorkArea, 0);
@@ -151,12 +143,12 @@ std::string DiscManufacturerText(ScsiTransport& transport, DeviceAddress address
     NameFromFullToc(transport, address, work, text);
     return text;
   }
-  const int minute = work[kLeadInMinute];
-  const int seconds = work[kLeadInSecond];
-  const int frame = work[kLeadInFrame];
-  const long leadOutMinute = work[kLeadOutMinute];
-  const long leadOutSecond = work[kLeadOutSecond];
-  const long leadOutFrame = work[kLeadOutFrame];
+  const int minute = work[kLeadIn];
+  const int seconds = work[kLeadIn + 1];
+  const int frame = work[kLeadIn + 2];
+  const long leadOutMinute = work[kLeadOut];
+  const long leadOutSecond = work[kLeadOut + 1];
+  const long leadOutFrame = work[kLeadOut + 2];
   if (minute == kAtipLeadInMinute) {
     const std::string leadOutTime = LeadOutText(leadOutMinute, leadOutSecond, leadOutFrame);
     text = "unknown brand, " + leadOutTime;
@@ -176,7 +168,7 @@ std::string DiscManufacturerText(ScsiTransport& transport, DeviceAddress address
       }
     }
   }
-  const int speed = (work[kSpeeds] & 0x0F) * 2;
+  const int speed = (work[kA1] & 0x0F) * 2;
   if (speed > 0 && rewritable) text += " - " + std::to_string(speed) + "X RW";
   return text;
 }

@@ -173,10 +173,10 @@ std::string DiscTypeReport(ScsiTransport& transport, DeviceAddress address, std:
     std::fill(work.begin(), work.end(), 0);
     if (drive::ReadTocFormatInControlByte(transport, address.adapter, address.target,
                                           drive::kTocFormatToc, kTocLength, work.data()) == 1) {
-      const int first = work[kFirstTrack];
-      const int last = work[kLastTrack];
+      const int first = work[kFirst];
+      const int last = work[kLast];
       for (int i = 0; i <= last - first; ++i) {
-        const std::size_t at = kDescriptors + kDescriptorSize * static_cast<std::size_t>(i);
+        const std::size_t at = kHeaderSize + kDescriptorSize * static_cast<std::size_t>(i);
         if (at + kDescriptorSize > kTocLength) break;
         const bool dataTrack = (work[at + kAdrControl] & kDataTrackBit) != 0;
         pattern = Next(pattern, dataTrack);

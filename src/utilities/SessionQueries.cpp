@@ -44,7 +44,7 @@ int IsSessionLastTrack(ScsiTransport& transport, DeviceAddress address, std::uin
                                         drive::kTocFormatToc, kTocLength, toc.data()) != 1) {
     return 0;
   }
-  if (track == toc[drive::toc_layout::kLastTrack] && lastTrackCounts != 1) return 0;
+  if (track == toc[drive::toc_layout::kLast] && lastTrackCounts != 1) return 0;
   const std::optional<std::vector<std::uint8_t>> full = ReadFullToc(transport, address);
   if (!full) return 0;
   const drive::FullTocDescriptors descriptors = DescriptorsOf(*full);
@@ -59,7 +59,7 @@ bool DiscIsAppendable(ScsiTransport& transport, DeviceAddress address) {
   using namespace drive::full_toc_layout;
   const std::optional<std::vector<std::uint8_t>> full = ReadFullToc(transport, address);
   if (!full) return false;
-  const std::uint8_t lastSession = (*full)[kLastSession];
+  const std::uint8_t lastSession = (*full)[kLast];
   const drive::FullTocDescriptors descriptors = DescriptorsOf(*full);
   for (std::size_t i = 0; i < descriptors.size(); ++i) {
     const auto d = descriptors[i];
