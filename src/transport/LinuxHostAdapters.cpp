@@ -20,6 +20,12 @@ constexpr int kTypeWorm = 4;
 constexpr int kTypeCdDvd = 5;
 constexpr std::uint8_t kWriteBuffer = 0x3B;
 constexpr std::uint8_t kRezeroUnit = 0x01;
+constexpr std::uint8_t kRequestSense = 0x03;
+constexpr int kCheckCondition = 0x02;
+// Fixed-format sense: the key in the low nibble of byte 2, ASC and ASCQ in bytes 12 and 13.
+constexpr std::size_t kSenseKeyByte = 2;
+constexpr std::size_t kAscByte = 12;
+constexpr std::size_t kAscqByte = 13;
 
 class LinuxSgBackend : public CommandBackend {
  public:
@@ -180,7 +186,8 @@ std::string LinuxHostAdapters::PermissionHint(const LinuxDeviceNode& node) {
   const platform::linux_host::NodeRights rights = access_.RightsOf(path);
   std::string hint;
   if (rights.groupMayWrite && !rights.group.empty()) {
-    hint = "Run as root, or as a member of the group '" + rights.group + "' that owns " + path + ".";
+    hint =
+        "Run as root, or as a member of the group '" + rights.group + "' that owns " + path + ".";
   } else if (rights.othersMayWrite) {
     hint = "Run as root.";
   } else {
@@ -238,6 +245,22 @@ void LinuxHostAdapters::DescribeCommandFailure(const std::string& node,
   }
 }
 
+// Some low-level drivers (sym53c8xx for one) fetch the sense of a failed command themselves, so
+// a REQUEST SENSE sent after the failure finds the drive with nothing to say and the reason for
+// the refusal would be lost. The sense that came back with the failed command is what the drive
+// would have answered; it takes the place of an answer that says "no sense".
+void LinuxHostAdapters::HandOverConsumedSense(int slot, const CommandRequest& request) {
+  const std::vector<std::uint8_t>& pending = pendingSense_[slot];
+  if (pending.empty() || request.buffer == nullptr || request.length <= kSenseKeyByte) return;
+  const std::uint8_t* answer = request.buffer;
+  const bool noSense =
+      (answer[kSenseKeyByte] & 0x0F) == 0 &&
+      (request.length <= kAscqByte || (answer[kAscByte] == 0 && answer[kAscqByte] == 0));
+  if (!noSense) return;
+  const std::size_t count = std::min<std::size_t>(request.length, pending.size());
+  std::copy_n(pending.begin(), count, request.buffer);
+}
+
 std::vector<std::string> LinuxHostAdapters::openFailures() const {
   std::vector<std::string> failures;
   for (const std::string& failure : openFailures_) {
@@ -287,6 +310,14 @@ BackendOutcome LinuxHostAdapters::Execute(const CommandRequest& request) {
   if (result.systemError != 0 || result.outcome.status >= kLinuxStatusHostError) {
     DescribeCommandFailure(nodes_[*slot]->commandNode, request, *slot, result.systemError,
                            result.hostStatus, result.driverStatus);
+  }
+  if (request.cdb[0] == kRequestSense && result.outcome.status == 1) {
+    HandOverConsumedSense(*slot, request);
+  }
+  pendingSense_[*slot].clear();
+  if (result.outcome.status == kCheckCondition && result.senseLength > kAscqByte) {
+    pendingSense_[*slot].assign(result.senseBytes.begin(),
+                                result.senseBytes.begin() + result.senseLength);
   }
   return result.outcome;
 }

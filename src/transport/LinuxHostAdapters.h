@@ -73,6 +73,7 @@ class LinuxHostAdapters : public HostAdapterSource {
   void DescribeCommandFailure(const std::string& node, const CommandRequest& request, int slot,
                               int systemError, std::uint8_t hostStatus, std::uint8_t driverStatus);
   std::string PermissionHint(const LinuxDeviceNode& node);
+  void HandOverConsumedSense(int slot, const CommandRequest& request);
   static std::string BlockNodeUpgradeHint(const std::string& path);
 
   platform::linux_host::SysfsScsiDiscovery discovery_;
@@ -84,6 +85,9 @@ class LinuxHostAdapters : public HostAdapterSource {
   std::array<int, kAddressSlots> descriptors_;
   std::array<bool, kAddressSlots> readOnly_{};
   std::array<std::string, kAddressSlots> openFailures_;
+  // The sense that came back with each address's last command when it ended in CHECK
+  // CONDITION; empty otherwise.
+  std::array<std::vector<std::uint8_t>, kAddressSlots> pendingSense_;
   std::vector<std::string> notes_;
   std::string lastErrorText_;
 };

@@ -10,7 +10,6 @@ namespace korvel::transport {
 
 namespace {
 
-constexpr std::size_t kSenseBufferBytes = 32;
 constexpr std::uint8_t kScsiGood = 0x00;
 // driver_status: the low nibble is the driver's verdict; DRIVER_SENSE only says that sense
 // data came with the status and is no failure of its own.
@@ -29,7 +28,7 @@ SgCommandResult SendSgCommand(platform::linux_host::SgDeviceAccess& access, int 
                               const CommandRequest& request) {
   std::array<unsigned char, 16> cdb{};
   std::copy_n(request.cdb, request.cdbLength, cdb.begin());
-  std::array<unsigned char, kSenseBufferBytes> sense{};
+  std::array<unsigned char, kSgSenseBufferBytes> sense{};
 
   sg_io_hdr_t header;
   std::memset(&header, 0, sizeof header);
@@ -53,6 +52,8 @@ SgCommandResult SendSgCommand(platform::linux_host::SgDeviceAccess& access, int 
   } else {
     result.hostStatus = static_cast<std::uint8_t>(header.host_status);
     result.driverStatus = static_cast<std::uint8_t>(header.driver_status);
+    result.senseLength = std::min<std::size_t>(header.sb_len_wr, sense.size());
+    std::copy_n(sense.begin(), result.senseLength, result.senseBytes.begin());
     const std::uint8_t verdict = result.driverStatus & kDriverVerdictMask;
     if (result.hostStatus != 0 || (verdict != kDriverOk && verdict != kDriverSense)) {
       status = kLinuxStatusHostError + (result.hostStatus << 8) + result.driverStatus;

@@ -2,6 +2,8 @@
 // back under the transport's status rules: 1 for GOOD and nothing else.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/linux/SgDeviceAccess.h"
@@ -20,8 +22,14 @@ inline constexpr std::int32_t kLinuxStatusUndefinedScsiStatus = 0x30000;  // + t
 // minutes; a drive that does not answer in ten minutes will not answer.
 inline constexpr unsigned kSgTimeoutMs = 10 * 60 * 1000;
 
+// The sense buffer handed to the kernel with every command.
+inline constexpr std::size_t kSgSenseBufferBytes = 32;
+
 struct SgCommandResult {
   BackendOutcome outcome;
+  // The sense data that came back with the command, as the driver wrote it.
+  std::array<std::uint8_t, kSgSenseBufferBytes> senseBytes{};
+  std::size_t senseLength = 0;
   int systemError = 0;  // errno of a failed ioctl, 0 otherwise
   std::uint8_t hostStatus = 0;
   std::uint8_t driverStatus = 0;

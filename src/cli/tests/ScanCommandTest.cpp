@@ -226,7 +226,6 @@ TEST(KorvelfwTest, HelpExitsWith0AndNamesTheOptions) {
   }
 }
 
-
 // A PC whose drives all refused to open, as a real machine where the user has no rights to any
 // device node: the scan reaches the adapters but no drive.
 class BlindMachine : public machine::SimulatedMachine {

@@ -391,17 +391,22 @@ TEST_F(LinuxHostAdaptersTest, PermissionAdviceFitsTheNodesRightsAndKind) {
     const char* node;
     std::string advice;
   } cases[] = {
-      {{"cdrom", true, false}, "sg1",
+      {{"cdrom", true, false},
+       "sg1",
        "Run as root, or as a member of the group 'cdrom' that owns " + Dev("sg1") + "."},
-      {{"root", false, false}, "sg1",
+      {{"root", false, false},
+       "sg1",
        "Run as root, or give your user read and write access to " + Dev("sg1") +
            " (its group 'root' may not write it)."},
-      {{"", false, false}, "sg1",
+      {{"", false, false},
+       "sg1",
        "Run as root, or give your user read and write access to " + Dev("sg1") + "."},
-      {{"cdrom", true, true}, "sg1",
+      {{"cdrom", true, true},
+       "sg1",
        "Run as root, or as a member of the group 'cdrom' that owns " + Dev("sg1") + "."},
       {{"disk", false, true}, "sg1", "Run as root."},
-      {{"cdrom", true, false}, "sr1",
+      {{"cdrom", true, false},
+       "sr1",
        "Run as root, or as a member of the group 'cdrom' that owns " + Dev("sr1") + "." + rawio},
   };
   for (const auto& c : cases) {
@@ -414,7 +419,8 @@ TEST_F(LinuxHostAdaptersTest, PermissionAdviceFitsTheNodesRightsAndKind) {
     access_.refuseReadOnly[Dev(c.node)] = EACCES;
     drive::InquiryInfo info;
     drive::InquireDrive(transport, c.node == std::string("sg1") ? 0 : 1, 0, info);
-    EXPECT_EQ(adapters.lastErrorText(), "Permission denied opening " + Dev(c.node) + ". " + c.advice)
+    EXPECT_EQ(adapters.lastErrorText(),
+              "Permission denied opening " + Dev(c.node) + ". " + c.advice)
         << c.rights.group << ' ' << c.node;
     access_.refuseOpen.clear();
     access_.refuseReadOnly.clear();
@@ -470,6 +476,63 @@ TEST_F(LinuxHostAdaptersTest, EveryNodeThatCouldNotBeOpenedIsNamedAndNoneOpenedI
   drive::InquireDrive(transport, 0, 0, info);
   EXPECT_FALSE(adapters.CouldOpenNoNode());
   EXPECT_EQ(adapters.openFailures().size(), 1u);
+}
+
+// A driver that fetched the sense itself leaves the drive with "no sense" for the REQUEST SENSE
+// that follows a failure; the sense that came back with the failure is handed over instead.
+TEST_F(LinuxHostAdaptersTest, ARequestSenseAfterAFailureGetsTheSenseTheDriverFetched) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  const std::vector<std::uint8_t> refusal = {0x70, 0, 0x05, 0,    0, 0, 0, 10, 0,
+                                             0,    0, 0,    0x20, 0, 0, 0, 0,  0};
+  std::vector<std::uint8_t> driveAnswer = {0x70, 0, 0, 0};  // what the drive has left to say
+  access_.answer = [&](sg_io_hdr_t& h, int&) {
+    auto* data = static_cast<unsigned char*>(h.dxferp);
+    if (h.cmdp[0] == 0x3B) {
+      h.status = 0x02;
+      h.driver_status = 0x08;
+      std::memcpy(h.sbp, refusal.data(), refusal.size());
+      h.sb_len_wr = static_cast<unsigned char>(refusal.size());
+    } else if (h.cmdp[0] == 0x03) {
+      std::memset(data, 0, h.dxfer_len);
+      std::memcpy(data, driveAnswer.data(), std::min<std::size_t>(driveAnswer.size(), h.dxfer_len));
+    }
+    return 0;
+  };
+  const std::uint8_t writeBuffer[10] = {0x3B, 0x04, 0, 0, 0, 0, 0, 0x20, 0, 0};
+  const std::uint8_t requestSense[6] = {0x03, 0, 0, 0, 18, 0};
+  const std::uint8_t testUnitReady[6] = {0, 0, 0, 0, 0, 0};
+  std::vector<std::uint8_t> chunk(8192);
+  std::vector<std::uint8_t> sense(18, 0xAA);
+
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, writeBuffer, chunk.data(), 8192), 2);
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, requestSense, sense.data(), 18), 1);
+  EXPECT_EQ(sense, refusal);
+
+  // Handed over once: the next REQUEST SENSE gets what the drive says.
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, requestSense, sense.data(), 18), 1);
+  EXPECT_EQ(sense[2], 0);
+  EXPECT_EQ(sense[12], 0);
+
+  // A command that succeeded in between leaves nothing to hand over.
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, writeBuffer, chunk.data(), 8192), 2);
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, testUnitReady, nullptr, 0), 1);
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, requestSense, sense.data(), 18), 1);
+  EXPECT_EQ(sense[2], 0);
+
+  // A drive that kept its own sense is believed; a short allocation gets a short copy.
+  driveAnswer = {0x70, 0, 0x02, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x04, 0x01, 0, 0, 0, 0};
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, writeBuffer, chunk.data(), 8192), 2);
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, requestSense, sense.data(), 18), 1);
+  EXPECT_EQ(sense, driveAnswer);
+  driveAnswer = {0x70, 0, 0};
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, writeBuffer, chunk.data(), 8192), 2);
+  std::vector<std::uint8_t> shortSense(8, 0xAA);
+  const std::uint8_t requestEight[6] = {0x03, 0, 0, 0, 8, 0};
+  ASSERT_EQ(transport.ExecuteCommand(0, 0, requestEight, shortSense.data(), 8), 1);
+  EXPECT_EQ(shortSense, std::vector<std::uint8_t>(refusal.begin(), refusal.begin() + 8));
 }
 
 }  // namespace
