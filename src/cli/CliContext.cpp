@@ -94,6 +94,13 @@ std::string CliContext::CommandLogFailure() {
   return session_->CommandLogFailure();
 }
 
+bool CliContext::ReportNoDeviceOpened() {
+  if (!session_->machine().CouldOpenNoDevice()) return false;
+  err_ << "korvelfw: " << kNoDeviceOpenedText << '\n';
+  PrintNotes();
+  return true;
+}
+
 void CliContext::PrintNotes() {
   for (const std::string& note : session_->machine().Notes())
     err_ << "note: " << PrintableText(note) << '\n';

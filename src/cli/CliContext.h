@@ -21,6 +21,10 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Said when every drive's node refused to open.
+inline constexpr char kNoDeviceOpenedText[] =
+    "none of the drives' device nodes could be opened, so no drive could be asked what it is";
+
 class CliContext {
  public:
   // Makes the machine the options name. Throws UsageError for a bad --drive, a command log
@@ -51,6 +55,10 @@ class CliContext {
   std::string CommandLogFailure();
   // Prints the machine's notes to stderr, one "note:" line each.
   void PrintNotes();
+  // When the machine has drives but could open none of them (no right to, for example), says so
+  // on stderr with the notes that name every node and why, and returns true: finding no drive
+  // then tells nothing about what is there.
+  bool ReportNoDeviceOpened();
 
  private:
   GlobalOptions options_;

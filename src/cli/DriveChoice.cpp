@@ -27,8 +27,10 @@ std::optional<ChosenDrive> StartOnChosenDrive(CliContext& context, int& exitCode
   if (!adapters) return std::nullopt;
   const std::optional<transport::DeviceAddress> address = ChooseDrive(context, *adapters);
   if (!address) {
-    context.err() << "korvelfw: no Korvel drive was found; name a drive with --drive H:T\n";
-    context.PrintNotes();
+    if (!context.ReportNoDeviceOpened()) {
+      context.err() << "korvelfw: no Korvel drive was found; name a drive with --drive H:T\n";
+      context.PrintNotes();
+    }
     return std::nullopt;
   }
   ChosenDrive chosen{*address, {}};

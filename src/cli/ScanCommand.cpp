@@ -91,6 +91,16 @@ int ScanCommand::Run(CliContext& context) {
   if (std::optional<transport::DeviceAddress> only = context.requestedDrive()) {
     std::erase_if(drives, [&](const drive::FoundDrive& found) { return found.address != *only; });
   }
+  if (drives.empty() && context.machine().CouldOpenNoDevice()) {
+    if (context.options().json) {
+      nlohmann::ordered_json document;
+      document["drives"] = nlohmann::ordered_json::array();
+      document["error"] = kNoDeviceOpenedText;
+      context.out() << SafeJson(document) << '\n';
+    }
+    context.ReportNoDeviceOpened();
+    return kExitNoTransport;
+  }
   if (context.options().json) {
     PrintJson(context, drives);
   } else {

@@ -154,6 +154,9 @@ int UpgradeCommand::Run(CliContext& context) {
   if (succeeded && !dryRun_ && after == before) {
     context.err() << SameRevisionWarning(context, after) << '\n';
   }
+  // The status line shows only the sense bytes; why the system refused a command (rights, a
+  // capability the kernel wants) is in the notes.
+  if (!succeeded) context.PrintNotes();
   return succeeded ? kExitSuccess : kExitFailed;
 }
 

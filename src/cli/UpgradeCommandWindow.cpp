@@ -53,6 +53,8 @@ bool UpgradeCommandWindow::IsEnabled(int id) const {
 
 void ExplainRefusal(CliContext& context, const upgrade::UpgradeDialogModel& model,
                     const UpgradeCommandWindow& window) {
+  // A command the system refused (rights, a capability) is explained in the notes.
+  context.PrintNotes();
   if (model.statusText() != upgrade::kSelectFileText) return;
   context.err() << "korvelfw: no upgrade-file format serves the drive at "
                 << AddressText(model.session()) << " ("
@@ -86,8 +88,10 @@ std::optional<int> OpenDialogAndLoad(CliContext& context, upgrade::UpgradeDialog
   }
   const upgrade::UpgradeSession& session = model.session();
   if (session.DriveCount == 0) {
-    context.err() << "No Korvel drive was found.\n";
-    context.PrintNotes();
+    if (!context.ReportNoDeviceOpened()) {
+      context.err() << "No Korvel drive was found.\n";
+      context.PrintNotes();
+    }
     return kExitNoTransport;
   }
   if (std::optional<transport::DeviceAddress> wanted = context.requestedDrive()) {

@@ -1,5 +1,7 @@
 #include "machine/LinuxMachine.h"
 
+#include <algorithm>
+
 namespace korvel::machine {
 
 LinuxMachine::LinuxMachine(bool debugTrace)
@@ -14,7 +16,13 @@ std::string LinuxMachine::NoTransportHint() const {
 
 std::vector<std::string> LinuxMachine::Notes() const {
   std::vector<std::string> notes = adapters_.notes();
-  if (!adapters_.lastErrorText().empty()) notes.push_back(adapters_.lastErrorText());
+  // Every node that could not be opened is named, not only the last one tried.
+  const std::vector<std::string> failures = adapters_.openFailures();
+  notes.insert(notes.end(), failures.begin(), failures.end());
+  const std::string& last = adapters_.lastErrorText();
+  if (!last.empty() && std::find(failures.begin(), failures.end(), last) == failures.end()) {
+    notes.push_back(last);
+  }
   return notes;
 }
 

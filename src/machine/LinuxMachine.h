@@ -17,6 +17,7 @@ class LinuxMachine : public Machine {
   transport::HostAdapterSource* hostAdapters() override { return &adapters_; }
   std::string NoTransportHint() const override;
   std::vector<std::string> Notes() const override;
+  bool CouldOpenNoDevice() const override { return adapters_.CouldOpenNoNode(); }
   std::string LocationOf(std::uint8_t adapter, std::uint8_t target) const override;
 
  private:

@@ -22,6 +22,9 @@ class Machine {
   virtual std::string NoTransportHint() const = 0;
   // Things worth telling the user after a run (devices left out, permission problems).
   virtual std::vector<std::string> Notes() const = 0;
+  // True when the machine has drives but could open none of them, so that a scan that found
+  // nothing says nothing about what is there.
+  virtual bool CouldOpenNoDevice() const { return false; }
   // Where a drive is on this machine beyond its address (device nodes, mount point); empty
   // when there is nothing to add.
   virtual std::string LocationOf(std::uint8_t adapter, std::uint8_t target) const = 0;

@@ -25,7 +25,8 @@ void CommandLog::Record(const CommandLogEntry& entry) {
   line["adapter"] = entry.adapter;
   line["target"] = entry.target;
   line["cdb"] = Hex(entry.cdb);
-  line["direction"] = entry.dataOut ? "out" : "in";
+  // A command with no data phase (TEST UNIT READY, REZERO UNIT, ...) moves nothing either way.
+  line["direction"] = entry.length == 0 ? "none" : (entry.dataOut ? "out" : "in");
   line["length"] = entry.length;
   if (entry.dataOut) {
     const std::span<const std::uint8_t> sent = entry.dataOutBytes;

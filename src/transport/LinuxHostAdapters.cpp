@@ -19,6 +19,7 @@ using platform::linux_host::SysfsScsiDevice;
 constexpr int kTypeWorm = 4;
 constexpr int kTypeCdDvd = 5;
 constexpr std::uint8_t kWriteBuffer = 0x3B;
+constexpr std::uint8_t kRezeroUnit = 0x01;
 
 class LinuxSgBackend : public CommandBackend {
  public:
@@ -49,6 +50,8 @@ std::string CommandName(std::uint8_t opcode) {
   char text[48];
   if (opcode == kWriteBuffer) {
     std::snprintf(text, sizeof text, "WRITE BUFFER (0x%02X)", opcode);
+  } else if (opcode == kRezeroUnit) {
+    std::snprintf(text, sizeof text, "REZERO UNIT (0x%02X)", opcode);
   } else {
     std::snprintf(text, sizeof text, "the command 0x%02X", opcode);
   }
@@ -78,6 +81,7 @@ int LinuxHostAdapters::MapAdapters() {
   hostOfAdapter_.clear();
   nodes_.fill(std::nullopt);
   notes_.clear();
+  for (std::string& failure : openFailures_) failure.clear();
 
   const platform::linux_host::SysfsScsiDiscovery::Scan scan = discovery_.ScanDevices();
   notes_ = scan.skipped;
@@ -169,30 +173,59 @@ std::optional<int> LinuxHostAdapters::HostOf(std::uint8_t adapter) const {
   return hostOfAdapter_[adapter];
 }
 
-std::string LinuxHostAdapters::PermissionHint(const std::string& node) {
-  const std::string group = access_.GroupOf(node);
-  if (group.empty()) {
-    return "Run as root, or as a user with read and write access to " + node + ".";
+// Only a group that may read and write the node is worth joining; with none, the node's rights
+// themselves have to change.
+std::string LinuxHostAdapters::PermissionHint(const LinuxDeviceNode& node) {
+  const std::string& path = node.commandNode;
+  const platform::linux_host::NodeRights rights = access_.RightsOf(path);
+  std::string hint;
+  if (rights.groupMayWrite && !rights.group.empty()) {
+    hint = "Run as root, or as a member of the group '" + rights.group + "' that owns " + path + ".";
+  } else if (rights.othersMayWrite) {
+    hint = "Run as root.";
+  } else {
+    hint = "Run as root, or give your user read and write access to " + path +
+           (rights.group.empty() ? "" : " (its group '" + rights.group + "' may not write it)") +
+           ".";
   }
-  return "Run as root, or as a member of the group '" + group + "' that owns " + node + ".";
+  if (node.sgNode.empty()) hint += " " + BlockNodeUpgradeHint(path);
+  return hint;
 }
 
-void LinuxHostAdapters::DescribeOpenFailure(const std::string& node, int error) {
+// The kernel filters the commands sent through a block device node: those it does not know as
+// harmless, WRITE BUFFER and REZERO UNIT among them, need CAP_SYS_RAWIO whatever the node's
+// rights. The sg node has no such filter.
+std::string LinuxHostAdapters::BlockNodeUpgradeHint(const std::string& path) {
+  return "Through a block device node such as " + path +
+         ", an upgrade's WRITE BUFFER and REZERO UNIT also need the CAP_SYS_RAWIO capability "
+         "(root); load the SCSI generic driver (modprobe sg) to upgrade through /dev/sg* with read "
+         "and write access alone.";
+}
+
+void LinuxHostAdapters::DescribeOpenFailure(int slot, const std::string& node, int error) {
   if (IsPermissionError(error)) {
-    lastErrorText_ = "Permission denied opening " + node + ". " + PermissionHint(node);
+    lastErrorText_ = "Permission denied opening " + node + ". " + PermissionHint(*nodes_[slot]);
   } else {
     lastErrorText_ = "Cannot open " + node + ": " + std::strerror(error) + ".";
   }
+  openFailures_[slot] = lastErrorText_;
 }
 
 void LinuxHostAdapters::DescribeCommandFailure(const std::string& node,
                                                const CommandRequest& request, int slot,
                                                int systemError, std::uint8_t hostStatus,
                                                std::uint8_t driverStatus) {
-  if (systemError != 0 && IsPermissionError(systemError)) {
+  const bool blockNode = nodes_[slot]->sgNode.empty();
+  if (systemError == EPERM && blockNode && !readOnly_[slot]) {
+    lastErrorText_ = CommandName(request.cdb[0]) + " was refused on " + node +
+                     " although it is open for reading and writing: the kernel lets only a "
+                     "process with the CAP_SYS_RAWIO capability send it through a block device "
+                     "node. Run as root, or load the SCSI generic driver (modprobe sg) and use "
+                     "the drive's /dev/sg* node with read and write access.";
+  } else if (systemError != 0 && IsPermissionError(systemError)) {
     lastErrorText_ = CommandName(request.cdb[0]) + " was refused on " + node +
                      (readOnly_[slot] ? ", which could only be opened for reading" : "") +
-                     ": it needs write access. " + PermissionHint(node);
+                     ": it needs write access. " + PermissionHint(*nodes_[slot]);
   } else if (systemError != 0) {
     lastErrorText_ = "SG_IO on " + node + " failed: " + std::strerror(systemError) + ".";
   } else {
@@ -203,6 +236,24 @@ void LinuxHostAdapters::DescribeCommandFailure(const std::string& node,
                   CommandName(request.cdb[0]).c_str(), node.c_str(), hostStatus, driverStatus);
     lastErrorText_ = text;
   }
+}
+
+std::vector<std::string> LinuxHostAdapters::openFailures() const {
+  std::vector<std::string> failures;
+  for (const std::string& failure : openFailures_) {
+    if (!failure.empty()) failures.push_back(failure);
+  }
+  return failures;
+}
+
+bool LinuxHostAdapters::CouldOpenNoNode() const {
+  bool anyMapped = false;
+  for (std::size_t slot = 0; slot < nodes_.size(); ++slot) {
+    if (!nodes_[slot]) continue;
+    anyMapped = true;
+    if (descriptors_[slot] >= 0 || openFailures_[slot].empty()) return false;
+  }
+  return anyMapped;
 }
 
 int LinuxHostAdapters::OpenNode(int slot) {
@@ -219,9 +270,10 @@ int LinuxHostAdapters::OpenNode(int slot) {
     if (fd >= 0) readOnly_[slot] = true;
   }
   if (fd < 0) {
-    DescribeOpenFailure(node, error);
+    DescribeOpenFailure(slot, node, error);
     return -1;
   }
+  openFailures_[slot].clear();
   descriptors_[slot] = fd;
   return fd;
 }

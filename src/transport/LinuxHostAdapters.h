@@ -58,16 +58,22 @@ class LinuxHostAdapters : public HostAdapterSource {
   // What went wrong with the last command that could not be carried out, in words for the user
   // (what is needed to fix it included); empty while nothing went wrong.
   const std::string& lastErrorText() const { return lastErrorText_; }
+  // One line for every node that could not be opened, in address order, each saying why.
+  std::vector<std::string> openFailures() const;
+  // True when drives were mapped, every one was tried and none of their nodes could be opened:
+  // then no drive could be asked what it is.
+  bool CouldOpenNoNode() const;
 
   BackendOutcome Execute(const CommandRequest& request);
 
  private:
   void HandOutLetters();
   int OpenNode(int slot);
-  void DescribeOpenFailure(const std::string& node, int error);
+  void DescribeOpenFailure(int slot, const std::string& node, int error);
   void DescribeCommandFailure(const std::string& node, const CommandRequest& request, int slot,
                               int systemError, std::uint8_t hostStatus, std::uint8_t driverStatus);
-  std::string PermissionHint(const std::string& node);
+  std::string PermissionHint(const LinuxDeviceNode& node);
+  static std::string BlockNodeUpgradeHint(const std::string& path);
 
   platform::linux_host::SysfsScsiDiscovery discovery_;
   platform::linux_host::SgDeviceAccess& access_;
@@ -77,6 +83,7 @@ class LinuxHostAdapters : public HostAdapterSource {
   std::array<std::optional<LinuxDeviceNode>, kAddressSlots> nodes_;
   std::array<int, kAddressSlots> descriptors_;
   std::array<bool, kAddressSlots> readOnly_{};
+  std::array<std::string, kAddressSlots> openFailures_;
   std::vector<std::string> notes_;
   std::string lastErrorText_;
 };

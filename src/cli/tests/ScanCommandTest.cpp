@@ -6,10 +6,13 @@
 #include <random>
 #include <sstream>
 
+#include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
 #include "cli/Korvelfw.h"
 #include "cli/ScanCommand.h"
 #include "cli/tests/KorvelfwRun.h"
+#include "machine/SimulatedMachine.h"
+#include "platform/sim/DefaultScenario.h"
 
 namespace korvel::cli {
 namespace {
@@ -221,6 +224,61 @@ TEST(KorvelfwTest, HelpExitsWith0AndNamesTheOptions) {
   for (const char* option : {"--simulate", "--log-commands", "--json", "--drive", "scan"}) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
+}
+
+
+// A PC whose drives all refused to open, as a real machine where the user has no rights to any
+// device node: the scan reaches the adapters but no drive.
+class BlindMachine : public machine::SimulatedMachine {
+ public:
+  BlindMachine() : SimulatedMachine(WithoutDevices(), false) {}
+  bool CouldOpenNoDevice() const override { return true; }
+  std::vector<std::string> Notes() const override {
+    return {"Permission denied opening /dev/sg0. Run as root.",
+            "Permission denied opening /dev/sg1. Run as root."};
+  }
+
+ private:
+  static platform::sim::Scenario WithoutDevices() {
+    platform::sim::Scenario scenario = platform::sim::DefaultScenario();
+    for (platform::sim::AdapterSettings& adapter : scenario.adapters) adapter.targets.clear();
+    return scenario;
+  }
+};
+
+ProgramRun ScanOnABlindMachine(bool json) {
+  GlobalOptions options;
+  options.json = json;
+  std::ostringstream out;
+  std::ostringstream err;
+  ScanCommand scan;
+  int code = 0;
+  {
+    CliContext context(options, std::make_unique<BlindMachine>(), out, err);
+    code = scan.Run(context);
+  }
+  return {code, out.str(), err.str()};
+}
+
+TEST(ScanCommandTest, NoNodeOpenedIsAFailureNamingEveryNodeNotAnEmptyBus) {
+  const std::string expectedErr =
+      "korvelfw: none of the drives' device nodes could be opened, so no drive could be asked "
+      "what it is\n"
+      "note: Permission denied opening /dev/sg0. Run as root.\n"
+      "note: Permission denied opening /dev/sg1. Run as root.\n";
+  ProgramRun text = ScanOnABlindMachine(false);
+  EXPECT_EQ(text.exitCode, kExitNoTransport);
+  EXPECT_EQ(text.out.find("No Korvel drive was found."), std::string::npos) << text.out;
+  EXPECT_EQ(text.err, expectedErr);
+
+  ProgramRun json = ScanOnABlindMachine(true);
+  EXPECT_EQ(json.exitCode, kExitNoTransport);
+  const nlohmann::json document = nlohmann::json::parse(json.out);
+  EXPECT_EQ(document.at("drives"), nlohmann::json::array());
+  EXPECT_EQ(document.at("error"),
+            "none of the drives' device nodes could be opened, so no drive could be asked what it "
+            "is");
+  EXPECT_EQ(json.err, expectedErr);
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ TEST(SpeedCommandTest, WithoutDriveTheFirstKorvelDriveAndNoSetSendsNothingButRea
   ASSERT_EQ(run.exitCode, kExitSuccess) << run.err;
   EXPECT_EQ(json::parse(run.out).at("drive"), "0:2");
   for (const json& entry : DriveCommands(log)) {
-    EXPECT_EQ(entry.at("direction"), "in") << entry.dump();
+    EXPECT_NE(entry.at("direction"), "out") << entry.dump();
     EXPECT_NE(entry.at("cdb").get<std::string>().substr(0, 2), "BB");
   }
 }

@@ -27,18 +27,24 @@ void PosixSgDeviceAccess::Close(int fd) {
   ::close(fd);
 }
 
-std::string PosixSgDeviceAccess::GroupOf(const std::string& path) {
+NodeRights PosixSgDeviceAccess::RightsOf(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return {};
+  NodeRights rights;
+  // Opening for commands needs both read and write permission.
+  rights.groupMayWrite = (info.st_mode & (S_IRGRP | S_IWGRP)) == (S_IRGRP | S_IWGRP);
+  rights.othersMayWrite = (info.st_mode & (S_IROTH | S_IWOTH)) == (S_IROTH | S_IWOTH);
   long size = ::sysconf(_SC_GETGR_R_SIZE_MAX);
   std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
   struct group entry {};
   struct group* found = nullptr;
   if (::getgrgid_r(info.st_gid, &entry, buffer.data(), buffer.size(), &found) != 0 ||
       found == nullptr) {
-    return std::to_string(info.st_gid);
+    rights.group = std::to_string(info.st_gid);
+  } else {
+    rights.group = found->gr_name;
   }
-  return found->gr_name;
+  return rights;
 }
 
 }  // namespace korvel::platform::linux_host

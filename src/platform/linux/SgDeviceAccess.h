@@ -8,6 +8,13 @@
 
 namespace korvel::platform::linux_host {
 
+// The owning group of a device node and whether it, or everybody, may open it for writing.
+struct NodeRights {
+  std::string group;  // empty when the node cannot be looked at
+  bool groupMayWrite = false;
+  bool othersMayWrite = false;
+};
+
 class SgDeviceAccess {
  public:
   virtual ~SgDeviceAccess() = default;
@@ -16,8 +23,8 @@ class SgDeviceAccess {
   // 0 when the request was carried out (its outcome is in `header`), or -1 with `error`.
   virtual int SendSgIo(int fd, sg_io_hdr_t& header, int& error) = 0;
   virtual void Close(int fd) = 0;
-  // The name of the group that owns the node, for messages; empty when it cannot be told.
-  virtual std::string GroupOf(const std::string& path) = 0;
+  // Who may write the node, for advice in messages; nothing known when it cannot be read.
+  virtual NodeRights RightsOf(const std::string& path) = 0;
 };
 
 // The real system calls.
@@ -26,7 +33,7 @@ class PosixSgDeviceAccess : public SgDeviceAccess {
   int Open(const std::string& path, int flags, int& error) override;
   int SendSgIo(int fd, sg_io_hdr_t& header, int& error) override;
   void Close(int fd) override;
-  std::string GroupOf(const std::string& path) override;
+  NodeRights RightsOf(const std::string& path) override;
 };
 
 }  // namespace korvel::platform::linux_host

@@ -50,9 +50,25 @@ TEST(CommandLogTest, DataOutBytesUpTo256AndTheWholeLength) {
     entry.dataOutBytes = sent;
     entry.status = 1;
     const json line = Logged(entry);
-    EXPECT_EQ(line.at("direction"), "out");
+    EXPECT_EQ(line.at("direction"), c.length == 0 ? "none" : "out") << c.length;
     EXPECT_EQ(line.at("data_out"), HexOfCountingBytes(c.shown)) << c.length;
     EXPECT_EQ(line.at("data_out_length"), c.length);
+  }
+}
+
+TEST(CommandLogTest, DirectionSaysWhichWayDataMovesOrThatNoneDoes) {
+  const std::uint8_t cdb[6] = {0x00, 0, 0, 0, 0, 0};
+  const struct {
+    bool dataOut;
+    std::uint32_t length;
+    const char* direction;
+  } cases[] = {{false, 0, "none"}, {true, 0, "none"}, {false, 36, "in"}, {true, 8, "out"}};
+  for (const auto& c : cases) {
+    CommandLogEntry entry;
+    entry.cdb = cdb;
+    entry.dataOut = c.dataOut;
+    entry.length = c.length;
+    EXPECT_EQ(Logged(entry).at("direction"), c.direction) << c.dataOut << ' ' << c.length;
   }
 }
 

@@ -58,7 +58,8 @@ class FakeSgAccess : public platform::linux_host::SgDeviceAccess {
     return answer(header, error) == 0 ? 0 : -1;
   }
   void Close(int fd) override { nodeOf_.erase(fd); }
-  std::string GroupOf(const std::string&) override { return "cdrom"; }
+  platform::linux_host::NodeRights RightsOf(const std::string&) override { return rights; }
+  platform::linux_host::NodeRights rights{"cdrom", true, false};
 
  private:
   std::map<int, std::string> nodeOf_;
@@ -369,6 +370,106 @@ TEST_F(LinuxHostAdaptersTest, NoScsiStatusButGoodReadsAsSuccess) {
     const std::int32_t status = transport.ExecuteCommand(1, 0, testUnitReady, nullptr, 0);
     EXPECT_EQ(status == 1, scsiStatus == 0) << scsiStatus;
   }
+}
+
+}  // namespace
+}  // namespace korvel::transport
+
+namespace korvel::transport {
+namespace {
+
+// The advice names what would really let the user in: a group only when that group may write
+// the node, and the capability the kernel wants for WRITE BUFFER through a block node.
+TEST_F(LinuxHostAdaptersTest, PermissionAdviceFitsTheNodesRightsAndKind) {
+  const std::string rawio =
+      " Through a block device node such as " + Dev("sr1") +
+      ", an upgrade's WRITE BUFFER and REZERO UNIT also need the CAP_SYS_RAWIO capability (root); "
+      "load the SCSI generic driver (modprobe sg) to upgrade through /dev/sg* with read and write "
+      "access alone.";
+  const struct {
+    platform::linux_host::NodeRights rights;
+    const char* node;
+    std::string advice;
+  } cases[] = {
+      {{"cdrom", true, false}, "sg1",
+       "Run as root, or as a member of the group 'cdrom' that owns " + Dev("sg1") + "."},
+      {{"root", false, false}, "sg1",
+       "Run as root, or give your user read and write access to " + Dev("sg1") +
+           " (its group 'root' may not write it)."},
+      {{"", false, false}, "sg1",
+       "Run as root, or give your user read and write access to " + Dev("sg1") + "."},
+      {{"cdrom", true, true}, "sg1",
+       "Run as root, or as a member of the group 'cdrom' that owns " + Dev("sg1") + "."},
+      {{"disk", false, true}, "sg1", "Run as root."},
+      {{"cdrom", true, false}, "sr1",
+       "Run as root, or as a member of the group 'cdrom' that owns " + Dev("sr1") + "." + rawio},
+  };
+  for (const auto& c : cases) {
+    platform::linux_host::LinuxPlatform machine(false);
+    ScsiTransport transport(machine.platform());
+    LinuxHostAdapters adapters = MakeAdapters();
+    ASSERT_EQ(StartTransport(transport, &adapters), 2);
+    access_.rights = c.rights;
+    access_.refuseOpen[Dev(c.node)] = EACCES;
+    access_.refuseReadOnly[Dev(c.node)] = EACCES;
+    drive::InquiryInfo info;
+    drive::InquireDrive(transport, c.node == std::string("sg1") ? 0 : 1, 0, info);
+    EXPECT_EQ(adapters.lastErrorText(), "Permission denied opening " + Dev(c.node) + ". " + c.advice)
+        << c.rights.group << ' ' << c.node;
+    access_.refuseOpen.clear();
+    access_.refuseReadOnly.clear();
+  }
+}
+
+TEST_F(LinuxHostAdaptersTest, WriteBufferRefusedOnABlockNodeOpenForWritingNamesTheCapability) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  access_.answer = [](sg_io_hdr_t& h, int& error) {
+    if (h.cmdp[0] != 0x3B && h.cmdp[0] != 0x01) return 0;
+    error = EPERM;
+    return -1;
+  };
+  const std::uint8_t writeBuffer[10] = {0x3B, 0x04, 0, 0, 0, 0, 0, 0x20, 0, 0};
+  std::vector<std::uint8_t> chunk(8192);
+  EXPECT_EQ(transport.ExecuteCommand(1, 0, writeBuffer, chunk.data(), 8192),
+            kLinuxStatusSystemError + EPERM);
+  const std::string needs =
+      " although it is open for reading and writing: the kernel lets only a process with the "
+      "CAP_SYS_RAWIO capability send it through a block device node. Run as root, or load the "
+      "SCSI generic driver (modprobe sg) and use the drive's /dev/sg* node with read and write "
+      "access.";
+  EXPECT_EQ(adapters.lastErrorText(), "WRITE BUFFER (0x3B) was refused on " + Dev("sr1") + needs);
+  const std::uint8_t rezero[6] = {0x01, 0, 0, 0, 0, 0};
+  EXPECT_EQ(transport.ExecuteCommand(1, 0, rezero, nullptr, 0), kLinuxStatusSystemError + EPERM);
+  EXPECT_EQ(adapters.lastErrorText(), "REZERO UNIT (0x01) was refused on " + Dev("sr1") + needs);
+}
+
+// A scan that could open no node must not read as "no drive here"; every node is named.
+TEST_F(LinuxHostAdaptersTest, EveryNodeThatCouldNotBeOpenedIsNamedAndNoneOpenedIsTold) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  EXPECT_FALSE(adapters.CouldOpenNoNode()) << "nothing tried yet";
+  access_.refuseOpen = {{Dev("sg1"), EACCES}, {Dev("sr1"), EACCES}};
+  access_.refuseReadOnly = {{Dev("sg1"), EACCES}, {Dev("sr1"), ENOMEDIUM}};
+  drive::InquiryInfo info;
+  drive::InquireDrive(transport, 0, 0, info);
+  EXPECT_FALSE(adapters.CouldOpenNoNode()) << "sr1 not tried yet";
+  drive::InquireDrive(transport, 1, 0, info);
+  EXPECT_TRUE(adapters.CouldOpenNoNode());
+  const std::vector<std::string> failures = adapters.openFailures();
+  ASSERT_EQ(failures.size(), 2u);
+  EXPECT_EQ(failures[0].rfind("Permission denied opening " + Dev("sg1") + ". ", 0), 0u);
+  EXPECT_EQ(failures[1].rfind("Permission denied opening " + Dev("sr1") + ". ", 0), 0u);
+
+  // Once a node opens, the machine is no longer blind.
+  access_.refuseOpen.erase(Dev("sg1"));
+  drive::InquireDrive(transport, 0, 0, info);
+  EXPECT_FALSE(adapters.CouldOpenNoNode());
+  EXPECT_EQ(adapters.openFailures().size(), 1u);
 }
 
 }  // namespace
