@@ -23,9 +23,22 @@ note() {
   echo "RIG NOTE $*"
 }
 
-# indent FILE: a file's first lines, marked as output so that no line of it reads as a verdict.
+# indent FILE: a file, marked as output so that no line of it reads as a verdict. A long one is
+# cut in the middle: the start says what ran, the end how it ended.
 indent() {
-  head -n 40 "$1" | sed 's/^/  | /'
+  local lines
+  if [ ! -f "$1" ]; then
+    echo "  | (there is no $1)"
+    return
+  fi
+  lines=$(wc -l <"$1")
+  if [ "$lines" -le 40 ]; then
+    sed 's/^/  | /' "$1"
+  else
+    head -n 10 "$1" | sed 's/^/  | /'
+    echo "  | ... ($((lines - 40)) lines left out)"
+    tail -n 30 "$1" | sed 's/^/  | /'
+  fi
 }
 
 show() {
@@ -58,11 +71,21 @@ check() {
   judge_status "$name" "$expected"
 }
 
+# quoted ARG...: the arguments as one line that sh reads back as the same words.
+quoted() {
+  local word
+  for word in "$@"; do
+    printf "'%s' " "$(printf '%s' "$word" | sed "s/'/'\\\\''/g")"
+  done
+}
+
 # check_as USER NAME EXPECTED_EXIT CMD [ARG...]: su gives the user the groups /etc/group lists.
+# The command goes to su as one -c text: busybox su would take a "--drive" after the user name
+# for an option of its own.
 check_as() {
   local user="$1" name="$2" expected="$3"
   shift 3
-  run_captured su -s /bin/sh "$user" -c 'exec "$0" "$@"' "$@"
+  run_captured su -s /bin/sh -c "exec $(quoted "$@")" "$user"
   judge_status "$name" "$expected"
 }
 
