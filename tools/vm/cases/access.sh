@@ -34,6 +34,9 @@ expect sr-alice-scan-drive '^0 +1 +KORVEL +CD-R +RZ6120'
 # Read-write access to the block node is not enough: the kernel refuses WRITE BUFFER (EPERM).
 check_as alice sr-alice-upgrade 1 korvelfw upgrade /tmp/a.bin --drive 0:1 --yes --log-commands /tmp/logs/sr-alice.log
 expect sr-alice-refused-by-kernel '"cdb":"3B [^"]*",.*"status":65537' /tmp/logs/sr-alice.log
+# REZERO UNIT is outside the kernel's list for block nodes too; INQUIRY is inside it.
+expect sr-alice-rezero-refused '"cdb":"01 [^"]*",.*"status":65537' /tmp/logs/sr-alice.log
+expect_not sr-alice-inquiry-allowed '"cdb":"12 [^"]*",.*"status":65537' /tmp/logs/sr-alice.log
 expect sr-alice-note '^note: ' "$RIG_STDERR"
 expect sr-alice-rawio 'CAP_SYS_RAWIO'
 # The peer meets the same refusal (sg3-utils exit code 50 + errno: 51 is EPERM).
@@ -59,8 +62,10 @@ chgrp cdrom "$sg" && chmod 0660 "$sg"
 check_as alice sg-0660-alice-scan 0 korvelfw scan
 expect sg-0660-alice-drive '^0 +1 +KORVEL +CD-R +RZ6120'
 # Read-write access to the sg node is enough: the drive itself answers.
-check_as alice sg-0660-alice-upgrade 1 korvelfw upgrade /tmp/a.bin --drive 0:1 --yes
+check_as alice sg-0660-alice-upgrade 1 korvelfw upgrade /tmp/a.bin --drive 0:1 --yes --log-commands /tmp/logs/sg-alice.log
 expect sg-0660-alice-sense 'sense 70 05 20 00'
+expect sg-0660-alice-rezero-sent '"cdb":"01 [^"]*",.*"status":1,' /tmp/logs/sg-alice.log
+expect_not sg-0660-alice-notes '^note: ' "$RIG_STDERR"
 check_as bob sg-0660-bob-scan 3 korvelfw scan
 expect sg-0660-bob-names-node "$sg"
 expect sg-0660-bob-group 'cdrom'
@@ -71,6 +76,7 @@ expect sg-0664-bob-drive '^0 +1 +KORVEL +CD-R +RZ6120'
 # A descriptor open for reading only may not send WRITE BUFFER.
 check_as bob sg-0664-bob-upgrade 1 korvelfw upgrade /tmp/a.bin --drive 0:1 --yes --log-commands /tmp/logs/sg-bob.log
 expect sg-0664-bob-refused-by-kernel '"cdb":"3B [^"]*",.*"status":65537' /tmp/logs/sg-bob.log
+expect sg-0664-bob-rezero-refused '"cdb":"01 [^"]*",.*"status":65537' /tmp/logs/sg-bob.log
 expect sg-0664-bob-note '^note: ' "$RIG_STDERR"
 expect sg-0664-bob-advice "cdrom"
 check_as bob sg-0664-bob-peer-inquiry 0 sg_inq "$sg"

@@ -37,8 +37,8 @@ check check-bad-sum 1 korvelfw check /tmp/bad.bin --drive 0:1
 check upgrade-refused 1 korvelfw upgrade /tmp/a.bin --drive 0:1 --yes --log-commands /tmp/up.log
 expect upgrade-refused-sense 'sense 70 05 20 00'
 expect upgrade-refused-version 'Firmware version: 2\.00 before, 2\.00 now'
-note "$(grep '"cdb":"3B ' /tmp/up.log | sed 's/"data_out":"[^"]*"/"data_out":.../')"
-expect upgrade-log-write-buffer '"cdb":"3B 04 00 00 00 00 00 20 04 00","direction":"out","length":8196,.*"status":2,"sense":"70 00 05 00 00 00 00 0A 00 00 00 00 20 00"' /tmp/up.log
+# The CDB asks for 8192 bytes (0x002000); 8196 go out, the 4 past the chunk included.
+expect upgrade-log-write-buffer '"cdb":"3B 04 00 00 00 00 00 20 00 00","direction":"out","length":8196,.*"data_out_length":8196,"status":2,"sense":"70 00 05 00 00 00 00 0A 00 00 00 00 20 00"' /tmp/up.log
 expect_equal upgrade-log-one-chunk "$(grep -c '"cdb":"3B ' /tmp/up.log)" 1
 # From the upgrade's INQUIRY on: REZERO UNIT, REQUEST SENSE, the refused WRITE BUFFER, the
 # REQUEST SENSE of the report, then TEST UNIT READY, REQUEST SENSE and INQUIRY twice.
@@ -80,7 +80,8 @@ check peer-readcap-empty 2 sg_readcap "$(sg_node 0:0:2:0)"
 expect peer-readcap-empty-sense 'not ready'
 
 # After a refused WRITE BUFFER QEMU keeps the sense for a REQUEST SENSE on virtio-scsi, while
-# the LSI driver has fetched it with the failed command and leaves "no sense" behind.
+# the LSI driver has fetched it with the failed command and leaves "no sense" behind (QEMU then
+# answers with 4 bytes only).
 check peer-virtio-write-buffer 9 sg_write_buffer --mode=5 --in=/tmp/chunk --length=8192 "$node"
 check peer-virtio-request-sense 0 sg_requests -H "$node"
 expect peer-virtio-sense-kept '70 00 05 00 00 00 00 0a +00 00 00 00 20 00'
@@ -88,6 +89,7 @@ node=$(sg_node 1:0:3:0)
 check peer-lsi-write-buffer 9 sg_write_buffer --mode=5 --in=/tmp/chunk --length=8192 "$node"
 expect peer-lsi-sense 'Illegal request, Invalid opcode'
 check peer-lsi-request-sense 0 sg_requests -H "$node"
-expect peer-lsi-sense-consumed '70 00 00 00 00 00 00 0a +00 00 00 00 00 00'
+expect peer-lsi-sense-consumed '^ 00 +70 00 00 00'
+expect_not peer-lsi-sense-not-kept '70 00 05'
 GUEST
 }
