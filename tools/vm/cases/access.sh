@@ -34,9 +34,11 @@ expect sr-alice-scan-drive '^0 +1 +KORVEL +CD-R +RZ6120'
 # Read-write access to the block node is not enough: the kernel refuses WRITE BUFFER (EPERM).
 check_as alice sr-alice-upgrade 1 korvelfw upgrade /tmp/a.bin --drive 0:1 --yes --log-commands /tmp/logs/sr-alice.log
 expect sr-alice-refused-by-kernel '"cdb":"3B [^"]*",.*"status":65537' /tmp/logs/sr-alice.log
-# REZERO UNIT is outside the kernel's list for block nodes too; INQUIRY is inside it.
+# REZERO UNIT is outside the kernel's list for block nodes too; INQUIRY, TEST UNIT READY and
+# REQUEST SENSE are inside it.
 expect sr-alice-rezero-refused '"cdb":"01 [^"]*",.*"status":65537' /tmp/logs/sr-alice.log
-expect_not sr-alice-inquiry-allowed '"cdb":"12 [^"]*",.*"status":65537' /tmp/logs/sr-alice.log
+expect_not sr-alice-others-allowed '"cdb":"(12|00|03) [^"]*",.*"status":65537' /tmp/logs/sr-alice.log
+expect sr-alice-request-sense-sent '"cdb":"03 [^"]*",.*"status":1,' /tmp/logs/sr-alice.log
 expect sr-alice-note '^note: ' "$RIG_STDERR"
 expect sr-alice-rawio 'CAP_SYS_RAWIO'
 # The peer meets the same refusal (sg3-utils exit code 50 + errno: 51 is EPERM).
