@@ -71,6 +71,8 @@ for program in "${programs[@]}"; do
     exit 1
   }
   cp -L "$program" "$root/rig/bin/"
+  # The debug information of a RelWithDebInfo build is most of its size; the guest needs none.
+  strip --strip-debug "$root/rig/bin/$(basename "$program")"
   copy_libraries "$program"
 done
 for file in "${files[@]}"; do
@@ -79,7 +81,10 @@ for file in "${files[@]}"; do
     exit 1
   }
   cp -L "$file" "$root/rig/files/"
-  is_elf "$file" && copy_libraries "$file"
+  if is_elf "$file"; then
+    strip --strip-debug "$root/rig/files/$(basename "$file")"
+    copy_libraries "$file"
+  fi
 done
 
 # Modules: the kernel names a module with underscores whatever its file is called, so the guest

@@ -28,7 +28,7 @@ fi
 for group in "${groups[@]}"; do
   [ -f "$here/cases/$group.sh" ] || {
     echo "error: no case group '$group'; the groups are:" \
-      $(cd "$here/cases" && ls -- *.sh | sed 's/\.sh$//') >&2
+      "$(for file in "$here"/cases/*.sh; do basename "$file" .sh; done | tr '\n' ' ')" >&2
     exit 2
   }
 done
@@ -36,6 +36,10 @@ done
 kernel="${KORVEL_RIG_KERNEL:-$(ls /boot/vmlinuz-* 2>/dev/null | sort -V | tail -n 1)}"
 [ -f "$kernel" ] || {
   echo "error: no kernel in /boot (install linux-image-amd64)" >&2
+  exit 1
+}
+[ -r "$kernel" ] || {
+  echo "error: $kernel cannot be read by this user; run the rig as root" >&2
   exit 1
 }
 release="${kernel##*/vmlinuz-}"
