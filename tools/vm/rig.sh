@@ -63,7 +63,7 @@ mkdir -p "$work"
 # run_group GROUP: boots the group once; prints "passed failed verdict" on its last line.
 run_group() (
   local group="$1"
-  local QEMU_ARGS=() GUEST_FILES=() GUEST_MODULES=() RIG_TIMEOUT=180
+  local QEMU_ARGS=() GUEST_FILES=() GUEST_MODULES=() RIG_TIMEOUT=300
   export RIG_BUILD="$build" RIG_ROOT="$root"
   # shellcheck source=/dev/null
   source "$here/cases/$group.sh"
