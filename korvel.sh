@@ -13,6 +13,8 @@
 #   ./korvel.sh fuzz-smoke  run each fuzz target for a few seconds from its seed corpus (CI)
 #   ./korvel.sh discs     make the sample discs (build/default/scenarios/discs/) and list their
 #                         scenarios for --simulate
+#   ./korvel.sh rig [GROUP...]  boot Debian's Linux kernel under QEMU with emulated SCSI drives
+#                         and run the real-kernel case groups of tools/vm/cases (or the named ones)
 #
 # On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
 # or through sudo when that is available).
@@ -167,6 +169,15 @@ discs() {
   ls "$folder"/*.json
 }
 
+# The real-kernel rig needs a kernel and QEMU only when it runs, so they are not in `packages`.
+rig_packages=(qemu-system-x86 linux-image-amd64 busybox-static sg3-utils cpio)
+
+rig() {
+  install_missing "${rig_packages[@]}"
+  build default
+  "$here/tools/vm/rig.sh" "$here/build/default" "$@"
+}
+
 demo() {
   build default
   "$here/tools/demo.sh" "$here/build/default"
@@ -183,8 +194,12 @@ case "${1:-}" in
   fuzz) fuzz "${2:-}" "${3-60}" ;;
   fuzz-smoke) fuzz "" 5 seeds-only ;;
   discs) discs ;;
+  rig)
+    shift
+    rig "$@"
+    ;;
   *)
-    sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -1,0 +1,153 @@
+# Helpers for the guest scripts of the real-kernel rig (busybox sh). Sourced by /init before the
+# group's script; tools/vm/README.md lists them. Every verdict is one console line that begins
+# with "RIG PASS " or "RIG FAIL ", which is all the host reads.
+
+RIG_STDOUT=/tmp/rig-stdout
+RIG_STDERR=/tmp/rig-stderr
+RIG_OUTPUT=/tmp/rig-output
+RIG_STATUS=0
+# A command that hangs should cost one check, not the whole boot (the host's time-out).
+RIG_CHECK_TIMEOUT=${RIG_CHECK_TIMEOUT:-90}
+
+pass() {
+  echo "RIG PASS $1"
+}
+
+# fail NAME WHY
+fail() {
+  echo "RIG FAIL $1: $2"
+  : >/tmp/rig-failed
+}
+
+note() {
+  echo "RIG NOTE $*"
+}
+
+# indent FILE: a file's first lines, marked as output so that no line of it reads as a verdict.
+indent() {
+  head -n 40 "$1" | sed 's/^/  | /'
+}
+
+show() {
+  "$@" </dev/null >/tmp/rig-show 2>&1
+  indent /tmp/rig-show
+}
+
+# run_captured CMD...: runs CMD with the console kept away from it, keeps its output and status.
+run_captured() {
+  timeout "$RIG_CHECK_TIMEOUT" "$@" </dev/null >"$RIG_STDOUT" 2>"$RIG_STDERR"
+  RIG_STATUS=$?
+  cat "$RIG_STDOUT" "$RIG_STDERR" >"$RIG_OUTPUT"
+}
+
+# judge_status NAME EXPECTED: the verdict on the last command's exit code.
+judge_status() {
+  if [ "$RIG_STATUS" = "$2" ]; then
+    pass "$1"
+  else
+    fail "$1" "exit code $RIG_STATUS, expected $2"
+    indent "$RIG_OUTPUT"
+  fi
+}
+
+# check NAME EXPECTED_EXIT CMD [ARG...]
+check() {
+  local name="$1" expected="$2"
+  shift 2
+  run_captured "$@"
+  judge_status "$name" "$expected"
+}
+
+# check_as USER NAME EXPECTED_EXIT CMD [ARG...]: su gives the user the groups /etc/group lists.
+check_as() {
+  local user="$1" name="$2" expected="$3"
+  shift 3
+  run_captured su -s /bin/sh "$user" -c 'exec "$0" "$@"' "$@"
+  judge_status "$name" "$expected"
+}
+
+# expect NAME REGEX [FILE]
+expect() {
+  if grep -Eq -- "$2" "${3:-$RIG_OUTPUT}"; then
+    pass "$1"
+  else
+    fail "$1" "no line matches /$2/"
+    indent "${3:-$RIG_OUTPUT}"
+  fi
+}
+
+# expect_not NAME REGEX [FILE]
+expect_not() {
+  if grep -Eq -- "$2" "${3:-$RIG_OUTPUT}"; then
+    fail "$1" "a line matches /$2/"
+    indent "${3:-$RIG_OUTPUT}"
+  else
+    pass "$1"
+  fi
+}
+
+# expect_equal NAME A B
+expect_equal() {
+  if [ "$2" = "$3" ]; then
+    pass "$1"
+  else
+    fail "$1" "'$2' is not '$3'"
+  fi
+}
+
+# load_modules NAME...: each module after the modules it needs; loaded ones are skipped.
+load_modules() {
+  local module name line dependency
+  for module in "$@"; do
+    name=$(echo "$module" | tr - _)
+    line=$(grep "^$name:" /rig/modules/modules.dep)
+    if [ -z "$line" ]; then
+      fail modules "no module $module in the initramfs"
+      return 1
+    fi
+    for dependency in ${line#*:} "$name"; do
+      [ -d "/sys/module/$dependency" ] && continue
+      if ! insmod "/rig/modules/$dependency.ko" </dev/null >/tmp/rig-insmod 2>&1; then
+        fail modules "insmod $dependency failed: $(head -n 1 /tmp/rig-insmod)"
+        return 1
+      fi
+    done
+  done
+}
+
+# add_user NAME UID [GROUP...]
+add_user() {
+  local user="$1" uid="$2" group
+  shift 2
+  echo "$user:x:$uid:100::/home/$user:/bin/sh" >>/etc/passwd
+  mkdir -p "/home/$user"
+  chown "$uid:100" "/home/$user"
+  for group in "$@"; do
+    awk -F: -v OFS=: -v group="$group" -v user="$user" \
+      '$1 == group { $4 = ($4 == "" ? user : $4 "," user) } { print }' \
+      /etc/group >/tmp/rig-group && cat /tmp/rig-group >/etc/group
+  done
+}
+
+# sg_node H:C:T:L and sr_node H:C:T:L: the device's nodes, nothing when it has none.
+sg_node() {
+  local name
+  for name in /sys/class/scsi_device/"$1"/device/scsi_generic/*; do
+    [ -e "$name" ] && echo "/dev/${name##*/}"
+  done
+}
+
+sr_node() {
+  local name
+  for name in /sys/class/scsi_device/"$1"/device/block/*; do
+    [ -e "$name" ] && echo "/dev/${name##*/}"
+  done
+}
+
+# host_of DRIVER: the SCSI hosts that DRIVER (its proc_name) runs, one number a line.
+host_of() {
+  local host
+  for host in /sys/class/scsi_host/host*; do
+    [ -e "$host/proc_name" ] && [ "$(cat "$host/proc_name")" = "$1" ] && echo "${host##*/host}"
+  done
+}
