@@ -115,7 +115,7 @@ expect upgrade-revision '1\.00 before, 1\.10 now'
 # The drive restarts for 6 s after the save: NOT READY, then one UNIT ATTENTION.
 check restart-not-ready 2 sg_turs "$sg1"
 check restart-sense 0 sg_raw -r 18 "$sg1" 03 00 00 00 12 00
-expect restart-sense-bytes '70 00 02 00 00 00 00 0a 00 00 00 00 04 01'
+expect restart-sense-bytes '70 00 02 00 00 00 00 0a +00 00 00 00 04 01'
 sleep 5
 check restart-unit-attention 6 sg_turs "$sg1"
 check restart-no-disc 2 sg_turs "$sg1"
@@ -125,26 +125,57 @@ expect rescan-revision '^0 +1 +KORVEL +CD-R +RZ5140 +1\.10 +16 '
 check peer-chunks 0 sg_write_buffer -m 4 -b 8192 -l 0x7e000 -I /tmp/bad.bin "$sg1"
 check peer-save-refused 5 sg_write_buffer -m 5 -o 0x7e000 -s 0x7e000 -l 8192 -I /tmp/bad.bin "$sg1"
 check peer-save-sense 0 sg_raw -r 18 "$sg1" 03 00 00 00 12 00
-expect peer-save-sense-bytes '70 00 05 00 00 00 00 0a 00 00 00 00 26 00'
+expect peer-save-sense-bytes '70 00 05 00 00 00 00 0a +00 00 00 00 26 00'
 check inq-after-bad 0 sg_inq "$sg1"
 expect inq-after-bad-revision 'Product revision level: 1\.10'
 check scan-after-bad 0 korvelfw scan
 expect scan-after-bad-revision '^0 +1 +KORVEL +CD-R +RZ5140 +1\.10 +16 '
 served drive-log /tmp/drive.log
 
-# --- The discs, through sr: korvelfw and the peers read the same tracks.
+# --- The discs, through sr: korvelfw and the peers read the same tracks. korvelfw gives
+# "track session kind start"; cd-info "track LSN audio|data" and the lead-out.
+korvelfw_tracks() {
+  awk '$1 ~ /^[0-9]+$/ && $2 ~ /^[0-9]+$/ { print $1, $4, ($3 == "audio" ? "audio" : "data") }' "$1"
+}
+# busybox awk reads "000225" as octal: the LSN loses its leading zeros first.
+cd_info_tracks() {
+  awk '$1 ~ /^[0-9]+:$/ && $1 != "170:" { sub(":", "", $1); sub(/^0+/, "", $3); print $1 + 0, $3 + 0, $4 }' "$1"
+}
 for pair in "audio $sg2 $sr2 2" "data $sg3 $sr3 3"; do
   set -- $pair
   check "$1-tracks" 0 korvelfw --drive "0:$4" tracks
-  cp "$RIG_OUTPUT" "/tmp/$1.tracks"
-  show cat "/tmp/$1.tracks"
+  cp "$RIG_STDOUT" "/tmp/$1.tracks"
   check "$1-cd-info" 0 cd-info --no-cddb --no-device-info --no-analyze "$3"
-  cp "$RIG_OUTPUT" "/tmp/$1.cd-info"
-  show cat "/tmp/$1.cd-info"
+  cp "$RIG_STDOUT" "/tmp/$1.cd-info"
+  ours=$(korvelfw_tracks "/tmp/$1.tracks" | tr '\n' ';')
+  theirs=$(cd_info_tracks "/tmp/$1.cd-info" | tr '\n' ';')
+  note "$1 tracks: korvelfw $ours cd-info $theirs"
+  [ -n "$ours" ] && expect_equal "$1-tracks-agree" "$ours" "$theirs"
   check "$1-readcap" 0 sg_readcap "$2"
-  show cat "$RIG_OUTPUT"
+  blocks=$(sed -n 's/.*Number of logical blocks=\([0-9]*\).*/\1/p' "$RIG_STDOUT")
+  leadout=$(awk '$1 == "170:" { sub(/^0+/, "", $3); print $3 + 0 }' "/tmp/$1.cd-info")
+  expect_equal "$1-leadout-agrees" "$blocks" "$leadout"
   served "$1-log" "/tmp/$1.log"
 done
+expect data-mode1 'Disc mode is listed as: CD-DATA \(Mode 1\)' /tmp/data.cd-info
+expect audio-cd-da 'Disc mode is listed as: CD-DA' /tmp/audio.cd-info
+# The block layer reads the data disc through sr (READ(10)): the volume descriptor is the image's.
+dd if="$sr3" of=/tmp/pvd.read bs=2048 skip=16 count=1 </dev/null 2>/dev/null
+dd if=/rig/files/data-cd.iso of=/tmp/pvd.image bs=2048 skip=16 count=1 </dev/null 2>/dev/null
+check data-sector-read 0 cmp /tmp/pvd.read /tmp/pvd.image
+
+# --- korvelfw through sr alone: without sg it takes the block devices, and a second upgrade
+# goes out on /dev/sr0.
+check unload-sg 0 rmmod sg
+check sr-scan 0 korvelfw scan
+expect sr-scan-drive '^0 +1 +KORVEL +CD-R +RZ5140 +1\.10 +16 '
+check make-good-2 0 korvel-make-image --format B --revision 1.20 /tmp/good2.bin
+check sr-upgrade 0 korvelfw --drive 0:1 upgrade --yes /tmp/good2.bin
+expect sr-upgrade-revision '1\.10 before, 1\.20 now'
+sleep 4
+check sr-rescan 0 korvelfw scan
+expect sr-rescan-drive '^0 +1 +KORVEL +CD-R +RZ5140 +1\.20 +16 '
+served drive-log-sr /tmp/drive.log
 
 show sh -c "dmesg | grep -E ' sr |sr[0-9]|cdrom|tcmu|target' | tail -n 20"
 for name in drive audio data; do
