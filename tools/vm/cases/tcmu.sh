@@ -164,6 +164,12 @@ dd if="$sr3" of=/tmp/pvd.read bs=2048 skip=16 count=1 </dev/null 2>/dev/null
 dd if=/rig/files/data-cd.iso of=/tmp/pvd.image bs=2048 skip=16 count=1 </dev/null 2>/dev/null
 check data-sector-read 0 cmp /tmp/pvd.read /tmp/pvd.image
 
+# --- 20000 commands wrap the 1 MiB command ring twice (padding before each wrap).
+before=$(grep -c '^cdb 00 ' /tmp/data.log)
+check ring-wrap 0 sg_turs -n 20000 "$sg3"
+expect_equal ring-wrap-served "$(($(grep -c '^cdb 00 ' /tmp/data.log) - before))" 20000
+served ring-wrap-log /tmp/data.log
+
 # --- korvelfw through sr alone: without sg it takes the block devices, and a second upgrade
 # goes out on /dev/sr0.
 check unload-sg 0 rmmod sg
@@ -176,6 +182,12 @@ sleep 4
 check sr-rescan 0 korvelfw scan
 expect sr-rescan-drive '^0 +1 +KORVEL +CD-R +RZ5140 +1\.20 +16 '
 served drive-log-sr /tmp/drive.log
+
+# --- SIGTERM ends korvel-tcmu between two commands, with exit code 0.
+kill -TERM "$(cat /tmp/data.pid)"
+wait "$(cat /tmp/data.pid)"
+expect_equal sigterm-exit "$?" 0
+expect sigterm-message 'korvel-tcmu: stopped' /tmp/data.err
 
 show sh -c "dmesg | grep -E ' sr |sr[0-9]|cdrom|tcmu|target' | tail -n 20"
 for name in drive audio data; do
