@@ -190,6 +190,8 @@ expect_equal sigterm-exit "$?" 0
 expect sigterm-message 'korvel-tcmu: stopped' /tmp/data.err
 
 show sh -c "dmesg | grep -E ' sr |sr[0-9]|cdrom|tcmu|target' | tail -n 20"
+note "the first commands the audio drive got, from the scan and the sr driver's attach:"
+show head -n 25 /tmp/audio.log
 for name in drive audio data; do
   note "korvel-tcmu $name: $(head -n 1 "/tmp/$name.err")"
   show sh -c "sort /tmp/$name.log | uniq -c | sort -rn | head -n 30"
