@@ -54,6 +54,8 @@ CommandResult KorvelDrive::Dispatch(const Command& command) {
       return TestUnitReady();
     case formats::opcode::kRezeroUnit:
       return Good();
+    case formats::opcode::kPreventAllowMediumRemoval:
+      return PreventAllowMediumRemoval(command);
     case formats::opcode::kWriteBuffer:
       return WriteBuffer(command);
     case formats::opcode::kReadDriveMemory:
@@ -93,6 +95,13 @@ CommandResult KorvelDrive::Dispatch(const Command& command) {
     default:
       return CheckCondition(sense::kInvalidOpcode);
   }
+}
+
+CommandResult KorvelDrive::PreventAllowMediumRemoval(const Command& command) {
+  // Prevent (1) or allow (0), with or without a disc; the drive has no persistent prevention.
+  constexpr std::uint8_t kPreventBit = 0x01;
+  if ((command.cdb[4] & ~kPreventBit) != 0) return CheckCondition(sense::kInvalidFieldInCdb);
+  return Good();
 }
 
 CommandResult KorvelDrive::TestUnitReady() {

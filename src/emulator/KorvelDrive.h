@@ -25,6 +25,9 @@ class KorvelDrive : public EmulatedDevice {
 
  private:
   CommandResult TestUnitReady();
+  // The tray lock that the capabilities page (0x2A) announces; the kernel's CD-ROM driver
+  // locks the tray on every open.
+  CommandResult PreventAllowMediumRemoval(const Command& command);
   CommandResult WriteBuffer(const Command& command);
   // READ DRIVE MEMORY and VENDOR READ 0xF1: bytes of one mapped memory.
   CommandResult ReadMemory(const Command& command, const DriveMemory& memory, std::uint64_t address,

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "DeviceTestSupport.h"
+#include "formats/SampleImage.h"
 
 namespace korvel::emulator::testing {
 namespace {
@@ -167,6 +168,47 @@ TEST(DiscReadTest, Read6BeyondTwentyOneBitsIsOutOfRangeNotAnotherBlock) {
     EXPECT_EQ(sense[12], 0x21);  // LOGICAL BLOCK ADDRESS OUT OF RANGE
     EXPECT_EQ(sense[13], 0x00);
   }
+}
+
+// The tray lock of the capabilities page: prevent and allow, with or without a disc.
+TEST(PreventAllowMediumRemovalTest, LockAndUnlockTheTray) {
+  const struct {
+    const char* name;
+    json target;
+    Bytes cdb;
+    std::uint8_t status;
+    SenseCode sense;
+  } cases[] = {
+      {"prevent, no disc", Rz6120(), {0x1E, 0, 0, 0, 0x01, 0}, kStatusGood, sense::kNoSense},
+      {"allow, no disc", Rz6120(), {0x1E, 0, 0, 0, 0x00, 0}, kStatusGood, sense::kNoSense},
+      {"prevent, disc", Rz5140(), {0x1E, 0, 0, 0, 0x01, 0}, kStatusGood, sense::kNoSense},
+      {"persistent prevention",
+       Rz5140(),
+       {0x1E, 0, 0, 0, 0x02, 0},
+       kStatusCheckCondition,
+       sense::kInvalidFieldInCdb},
+      {"reserved bits",
+       Rz5140(),
+       {0x1E, 0, 0, 0, 0x81, 0},
+       kStatusCheckCondition,
+       sense::kInvalidFieldInCdb},
+  };
+  for (const auto& c : cases) {
+    DeviceUnderTest drive(c.target);
+    const CommandResult result = drive.NoData(c.cdb);
+    EXPECT_EQ(result.status, c.status) << c.name;
+    if (c.status == kStatusCheckCondition) {
+      EXPECT_EQ(SenseOf(result), c.sense) << c.name;
+    }
+    EXPECT_EQ(result.transferred, 0u) << c.name;
+  }
+}
+
+TEST(PreventAllowMediumRemovalTest, NotReadyWhileTheDriveRestarts) {
+  DeviceUnderTest drive(Rz5140());
+  const Bytes image = formats::MakeSampleImage(formats::kFormatB, "1.10", 1);
+  ASSERT_EQ(DownloadFirmware(drive, image).back().status, kStatusGood);
+  EXPECT_EQ(SenseOf(drive.NoData({0x1E, 0, 0, 0, 0x01, 0})), sense::kBecomingReady);
 }
 
 TEST(ReadCapacityTest, LastBlockAndBlockLength) {
