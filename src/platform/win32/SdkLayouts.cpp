@@ -29,9 +29,11 @@ inline constexpr DWORD kErrorNoMoreItems = ERROR_NO_MORE_ITEMS;
 }  // namespace korvel::platform::win32::own_codes
 
 // After the platform headers and the codes above: the SDK's macros would rewrite them.
-#include <ntddscsi.h>
 #include <windows.h>
+// winioctl.h builds on windows.h's types,
 #include <winioctl.h>
+// and ntddscsi.h on winioctl.h's CTL_CODE.
+#include <ntddscsi.h>
 
 namespace korvel::platform::win32 {
 namespace {

@@ -3,8 +3,9 @@
 #include "platform/win32/HandleBits.h"
 
 // windows.h comes after the platform headers: its macros would rewrite the platform's constants.
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h builds on windows.h.
+#include <shellapi.h>
 
 namespace korvel::platform::win32 {
 
