@@ -15,6 +15,9 @@
 #                         scenarios for --simulate
 #   ./korvel.sh rig [GROUP...]  boot Debian's Linux kernel under QEMU with emulated SCSI drives
 #                         and run the real-kernel case groups of tools/vm/cases (or the named ones)
+#   ./korvel.sh windows   build the 32-bit Windows programs with mingw-w64 (build/windows/)
+#   ./korvel.sh wine-test  build them and run korvelfw.exe under Wine (in a QEMU guest) through the
+#                         test WNASPI32.DLL, its simulated PC and Wine's own ASPI library
 #
 # On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
 # or through sudo when that is available).
@@ -178,6 +181,36 @@ rig() {
   "$here/tools/vm/rig.sh" "$here/build/default" "$@"
 }
 
+windows_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686)
+
+windows() {
+  install_missing "${windows_packages[@]}"
+  build windows
+  ls "$here"/build/windows/src/cli/*.exe "$here"/build/windows/tools/*.exe
+}
+
+# The guest that runs Wine: Debian's kernel under QEMU (the host's may lack 32-bit support).
+wine_packages=(wine wine32 xvfb qemu-system-x86 linux-image-amd64 busybox-static cpio)
+
+wine_test() {
+  install_missing "${windows_packages[@]}" "${wine_packages[@]}"
+  build windows
+  local out="$here/build/windows/wine-test"
+  rm -rf "$out"
+  mkdir -p "$out/programs"
+  # The programs go into the folder the guest shares writable, where the runs write their files.
+  cp "$here/build/windows/src/cli/korvelfw.exe" "$here/build/windows/tools/korvel-make-image.exe" \
+    "$here/build/windows/tools/wnaspi32/WNASPI32.DLL" "$here"/scenarios/*.json "$out/programs/"
+  # The guest runs a copy of this script, so it is told where the tree is.
+  printf 'export KORVEL_SOURCE=%q\nsource "$KORVEL_SOURCE/tools/wine/wine-checks.sh"\n' "$here" \
+    >"$out/guest.sh"
+  local status=0
+  "$here/tools/wine/run-in-guest.sh" --out "$out" --timeout 1500 "$out/guest.sh" |
+    tee "$out/wine-test.log" || status=$?
+  grep '^wine-test: ' "$out/wine-test.log" | tail -n 1 || echo "wine-test: no result (exit $status)"
+  return "$status"
+}
+
 demo() {
   build default
   "$here/tools/demo.sh" "$here/build/default"
@@ -198,8 +231,10 @@ case "${1:-}" in
     shift
     rig "$@"
     ;;
+  windows) windows ;;
+  wine-test) wine_test ;;
   *)
-    sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

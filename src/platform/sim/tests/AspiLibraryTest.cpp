@@ -2,10 +2,14 @@
 
 #include <atomic>
 #include <cstring>
+#include <future>
+#include <mutex>
+#include <vector>
 
 #include "ScriptedDevice.h"
 #include "emulator/VirtualClock.h"
 #include "platform/AspiRecords.h"
+#include "platform/LentAddressSpace.h"
 
 namespace korvel::platform::sim {
 namespace {
@@ -307,6 +311,42 @@ TEST(AspiLibraryTest, PendingRequestsEndInTheOrderTheyWereSent) {
   auto seen = f.shelf.At(0, 2).seen();
   ASSERT_EQ(seen.size(), 21u);
   for (BYTE i = 0; i < 20; ++i) EXPECT_EQ(seen[i + 1].cdb[1], i);
+}
+
+// The library as a DLL hosts it, outside the simulated PC: the caller's own events are signalled
+// through the callback, only for requests that ask for it, and only once the status is out.
+TEST(AspiLibraryTest, OutsideThePcTheCallerSignalsTheEvents) {
+  DeviceShelf shelf;
+  emulator::VirtualClock clock;
+  const Scenario scenario = ScenarioOf(AspiPc("pending"));
+  EmulatedBus bus(scenario, clock, shelf.Maker());
+  LentAddressSpace memory;
+  std::mutex mutex;
+  std::vector<HANDLE> signalled;
+  std::vector<BYTE> statusWhenSignalled;
+  std::promise<void> lastDone;
+  std::vector<SRB_ExecSCSICmd> requests{Request(0, 2, {0x00, 1, 0, 0, 0, 0}, 0),
+                                        Request(0, 2, {0x00, 2, 0, 0, 0, 0}, SRB_EVENT_NOTIFY)};
+  requests[0].SRB_PostProc = 0x1111;  // no SRB_EVENT_NOTIFY: not to be signalled
+  requests[1].SRB_PostProc = 0x2222;
+  AspiLibrary aspi(
+      scenario, bus,
+      [&](HANDLE event) {
+        std::lock_guard lock(mutex);
+        signalled.push_back(event);
+        statusWhenSignalled.push_back(ReadStatus(requests[1]));
+        if (event == 0x2222) lastDone.set_value();
+      },
+      memory);
+
+  for (auto& srb : requests) EXPECT_EQ(aspi.SendCommand(&srb), SS_PENDING);
+  // Requests end in order: once the second is signalled, the first has ended too.
+  lastDone.get_future().wait();
+  std::lock_guard lock(mutex);
+  EXPECT_EQ(signalled, (std::vector<HANDLE>{0x2222}));
+  EXPECT_EQ(statusWhenSignalled, (std::vector<BYTE>{SS_COMP}));
+  EXPECT_EQ(ReadStatus(requests[0]), SS_COMP);
+  EXPECT_EQ(bus.CommandCount(0, 2), 2u);
 }
 
 }  // namespace

@@ -1,0 +1,129 @@
+# The Windows programs under Wine: korvelfw.exe through the test WNASPI32.DLL (the real
+# LoadLibraryA, GetProcAddress and event path across a DLL boundary), its simulated PC, and the
+# start-up error with Wine's own ASPI library and no SCSI port. Sourced by the script that
+# tools/wine/run-in-guest.sh runs, from the shared folder that holds programs/ (korvelfw.exe,
+# korvel-make-image.exe, the test WNASPI32.DLL and the scenarios, copied by korvel.sh), with
+# KORVEL_SOURCE (the source tree) set. Every wine start costs
+# seconds, so each command runs once and several checks read its output.
+set -uo pipefail
+
+failures=0
+passes=0
+pass() {
+  echo "PASS $1"
+  passes=$((passes + 1))
+}
+fail() {
+  echo "FAIL $1: $2"
+  failures=$((failures + 1))
+}
+
+# A prefix of its own, made fresh in the shared folder: 32-bit only, which is all the programs
+# need, and on the host's disk rather than the guest's small memory.
+export WINEPREFIX="$PWD/prefix" WINEARCH=win32 WINEDEBUG=-all
+rm -rf "$WINEPREFIX"
+wineboot --init >"$PWD/wineboot.log" 2>&1 || {
+  echo "wineboot failed:"
+  tail -n 20 "$PWD/wineboot.log"
+}
+wineserver -w
+
+# Wine's drive Z: is the root of the file system.
+windows_path() {
+  local path="$1"
+  echo "Z:${path//\//\\}"
+}
+dir="$PWD/programs"
+win="$(windows_path "$dir")"
+image="$win\RZ5140-150.bin"
+
+# run NAME DLLS PROGRAM ARGS...: one program run (wnaspi32 loaded as DLLS says: n = the one
+# beside the program, b = Wine's own); its output in $out, its exit code in $status.
+out=""
+status=0
+run() {
+  local name="$1" dlls="$2"
+  shift 2
+  WINEDLLOVERRIDES="wnaspi32=$dlls" timeout 180 wine "$@" </dev/null >"$WINEPREFIX/run.out" 2>&1
+  status=$?
+  out="$(tr -d '\r' <"$WINEPREFIX/run.out")"
+  echo "== $name: exit $status"
+  echo "$out" | head -n 30 | sed 's/^/  | /'
+}
+status_is() {
+  if [ "$status" = "$2" ]; then pass "$1"; else fail "$1" "exit $status, expected $2"; fi
+}
+output_has() {
+  if grep -qF -- "$2" <<<"$out"; then pass "$1"; else fail "$1" "no \"$2\" in the output"; fi
+}
+# commands LOG: one line per command to adapter 0, target 2: CDB, direction, length, status.
+commands() {
+  grep '"adapter":0,"target":2,' "$1" |
+    sed 's/.*\("cdb":"[^"]*","direction":"[^"]*","length":[0-9]*\).*\("status":[0-9]*\).*/\1 \2/'
+}
+
+cd "$dir" || exit 1
+run make-image n korvel-make-image.exe --format B --revision 1.50 "$image"
+status_is make-image-exit 0
+
+export KORVEL_ASPI_SCENARIO="$win\default.json"
+run dll-scan n korvelfw.exe scan
+status_is dll-scan-exit 0
+output_has dll-scan-rz5140 "RZ5140"
+output_has dll-scan-rz6120 "RZ6120"
+output_has dll-scan-aspi "ASPI"
+
+run dll-check n korvelfw.exe check "$image" --drive 0:2
+status_is dll-check-exit 0
+
+run dll-upgrade n korvelfw.exe upgrade "$image" --drive 0:2 --yes --log-commands "$win\dll.log"
+status_is dll-upgrade-exit 0
+output_has dll-upgrade-version "1.50"
+
+run sim-upgrade n korvelfw.exe --simulate="$win\default.json" upgrade "$image" --drive 0:2 \
+  --yes --log-commands "$win\sim.log"
+status_is sim-upgrade-exit 0
+unset KORVEL_ASPI_SCENARIO
+
+dll_commands="$(commands "$dir/dll.log")"
+sim_commands="$(commands "$dir/sim.log")"
+echo "== the upgrade's commands through WNASPI32.DLL"
+echo "$dll_commands" | sed 's/^/  | /'
+if [ -n "$dll_commands" ] && [ "$dll_commands" = "$sim_commands" ]; then
+  pass dll-log-same-as-simulated
+else
+  fail dll-log-same-as-simulated "the DLL's commands differ from the simulated PC's"
+  diff <(echo "$sim_commands") <(echo "$dll_commands") | head -n 20
+fi
+# From the upgrade's INQUIRY on: REZERO UNIT, REQUEST SENSE, 63 WRITE BUFFERs in mode 4 and one
+# in mode 5, TEST UNIT READY, REQUEST SENSE and two INQUIRYs.
+opcodes="$(echo "$dll_commands" | sed 's/"cdb":"\(..\).*/\1/' | tr '\n' ' ' |
+  sed 's/.*\(12 01 03 3B\)/\1/')"
+expected="12 01 03 $(printf '3B %.0s' $(seq 64))00 03 12 12 "
+if [ "$opcodes" = "$expected" ]; then
+  pass dll-log-order
+else
+  fail dll-log-order "opcodes $opcodes, expected $expected"
+fi
+log_has() {
+  if grep -qF -- "$2" <<<"$dll_commands"; then pass "$1"; else fail "$1" "no $2 in the log"; fi
+}
+log_has dll-log-first-chunk '"cdb":"3B 04 00 00 00 00 00 20 00 00","direction":"out","length":8196 "status":1'
+log_has dll-log-last-mode-4 '"cdb":"3B 04 00 07 C0 00 00 20 00 00","direction":"out","length":8196 "status":1'
+log_has dll-log-mode-5 '"cdb":"3B 05 00 07 E0 00 00 20 00 00","direction":"out","length":8196 "status":1'
+
+run sim-no-drives n korvelfw.exe --simulate="$win\no-drives.json" scan
+status_is sim-no-drives-exit 3
+output_has sim-no-drives-text "ERROR: ASPI Layer for Win32 is not initialized!"
+
+run sim-nt4-passthrough n korvelfw.exe --simulate="$win\nt4-passthrough.json" scan
+status_is sim-nt4-passthrough-exit 0
+output_has sim-nt4-passthrough-korvel "KORVEL"
+
+# wnaspi32=b: Wine's own library, though the test one lies beside the program.
+run wine-aspi b korvelfw.exe scan
+status_is wine-aspi-exit 3
+output_has wine-aspi-text "ERROR: ASPI Layer for Win32 is not initialized!"
+
+echo "wine-test: $passes passed, $failures failed"
+[ "$failures" -eq 0 ]
