@@ -56,8 +56,12 @@ void WriteControlRects(HWND dialog, int templateId, std::FILE* out) {
     std::fprintf(out, "control %d %s %d %ld %ld %ld %ld\n", index, className, GetDlgCtrlID(child),
                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
     RECT dropped{};
-    if (lstrcmpiA(className, "ComboBox") == 0 &&
-        SendMessageA(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped))) {
+    // The answer is not looked at: Windows documents nonzero for success, Wine answers CB_OKAY
+    // (0). An untouched rectangle stays empty and is left out.
+    if (lstrcmpiA(className, "ComboBox") == 0) {
+      SendMessageA(child, CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(&dropped));
+    }
+    if (dropped.right > dropped.left) {
       const RECT list = ClientRectOf(dialog, dropped);
       std::fprintf(out, "dropped %d %ld %ld %ld %ld\n", index, list.left, list.top,
                    list.right - list.left, list.bottom - list.top);
