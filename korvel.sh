@@ -13,6 +13,7 @@
 #   ./korvel.sh fuzz-smoke  run each fuzz target for a few seconds from its seed corpus (CI)
 #   ./korvel.sh discs     make the sample discs (build/default/scenarios/discs/) and list their
 #                         scenarios for --simulate
+#   ./korvel.sh windows   build the 32-bit Windows programs with mingw-w64 (build/windows/)
 #
 # On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
 # or through sudo when that is available).
@@ -167,6 +168,14 @@ discs() {
   ls "$folder"/*.json
 }
 
+windows_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686)
+
+windows() {
+  install_missing "${windows_packages[@]}"
+  build windows
+  ls "$here"/build/windows/src/cli/*.exe "$here"/build/windows/tools/*.exe
+}
+
 demo() {
   build default
   "$here/tools/demo.sh" "$here/build/default"
@@ -183,8 +192,9 @@ case "${1:-}" in
   fuzz) fuzz "${2:-}" "${3-60}" ;;
   fuzz-smoke) fuzz "" 5 seeds-only ;;
   discs) discs ;;
+  windows) windows ;;
   *)
-    sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,19p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
