@@ -15,5 +15,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Every program and library carries its C and C++ run-time and the threads library, so that
 # each .exe and .dll runs on its own beside nothing but the system's DLLs.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# binmode.o opens every file in binary mode, as POSIX does: no CR LF translation of images,
+# scenarios or logs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT
+    "-static -static-libgcc -static-libstdc++ /usr/i686-w64-mingw32/lib/binmode.o")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

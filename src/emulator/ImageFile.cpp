@@ -34,9 +34,9 @@ ImageFile::ImageFile(const std::filesystem::path& path) : path_(path) {
   // device is never touched; the descriptor is checked again, as the name may have changed
   // in between.
   struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) Refuse(path, std::strerror(errno));
+  if (::stat(path.string().c_str(), &info) != 0) Refuse(path, std::strerror(errno));
   if (!S_ISREG(info.st_mode)) Refuse(path, KindOf(info.st_mode));
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  fd_ = ::open(path.string().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (fd_ < 0) Refuse(path, std::strerror(errno));
   if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
     const std::string why = S_ISREG(info.st_mode) ? std::strerror(errno) : KindOf(info.st_mode);

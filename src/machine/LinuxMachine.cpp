@@ -1,11 +1,17 @@
 #include "machine/LinuxMachine.h"
 
+#include "machine/RealMachine.h"
+
 namespace korvel::machine {
 
 LinuxMachine::LinuxMachine(bool debugTrace)
     : platform_(debugTrace),
       adapters_(platform::linux_host::SysfsScsiDiscovery(), access_, "/proc/self/mounts",
                 &platform_.driveLetters()) {}
+
+std::unique_ptr<Machine> MakeRealMachine(bool debugTrace) {
+  return std::make_unique<LinuxMachine>(debugTrace);
+}
 
 std::string LinuxMachine::NoTransportHint() const {
   return "No SCSI transport: no ASPI, no NT pass-through and no SCSI generic devices (/dev/sg*) "

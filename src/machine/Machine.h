@@ -1,4 +1,4 @@
-// The computer a program works on: the simulated PC of a scenario or the real Linux machine. It
+// The computer a program works on: the simulated PC of a scenario or the real machine. It
 // supplies the platform services and, on Linux, the host's own SCSI buses.
 #pragma once
 

@@ -1,11 +1,11 @@
-#include "machine/LinuxMachine.h"
+#include "machine/RealMachine.h"
 #include "machine/SimulatedMachine.h"
 #include "platform/sim/DefaultScenario.h"
 
 namespace korvel::machine {
 
 std::unique_ptr<Machine> MakeMachine(const MachineOptions& options) {
-  if (!options.simulate) return std::make_unique<LinuxMachine>(options.debugTrace);
+  if (!options.simulate) return MakeRealMachine(options.debugTrace);
   platform::sim::Scenario scenario = options.scenarioPath.empty()
                                          ? platform::sim::DefaultScenario()
                                          : platform::sim::LoadScenarioFile(options.scenarioPath);

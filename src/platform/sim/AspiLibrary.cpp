@@ -4,6 +4,7 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <utility>
 
 namespace korvel::platform::sim {
 namespace {
@@ -43,7 +44,12 @@ void PublishStatus(BYTE& field, BYTE status) {
 
 AspiLibrary::AspiLibrary(const Scenario& scenario, EmulatedBus& bus, EventTable& events,
                          AddressSpace32& memory)
-    : scenario_(scenario), bus_(bus), events_(events), memory_(memory) {}
+    : AspiLibrary(
+          scenario, bus, [&events](HANDLE event) { events.Set(event); }, memory) {}
+
+AspiLibrary::AspiLibrary(const Scenario& scenario, EmulatedBus& bus, SignalEvent signal,
+                         AddressSpace32& memory)
+    : scenario_(scenario), bus_(bus), signal_(std::move(signal)), memory_(memory) {}
 
 DWORD AspiLibrary::GetSupportInfo() const {
   if (scenario_.aspi.supportInfo) return *scenario_.aspi.supportInfo;
@@ -146,7 +152,7 @@ void AspiLibrary::Complete(SRB_ExecSCSICmd& request, const Transfer& transfer) {
   const HANDLE event = request.SRB_PostProc;
   PublishStatus(request.SRB_Status, status);
   // After the status is out the caller may free the block: only the copies above are read.
-  if (notify) events_.Set(event);
+  if (notify) signal_(event);
 }
 
 }  // namespace korvel::platform::sim

@@ -2,6 +2,7 @@
 // over the emulated buses, with request buffers reached through the 32-bit address space.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 
@@ -19,7 +20,13 @@ inline constexpr BYTE HASTAT_SEL_TO = 0x11;
 
 class AspiLibrary {
  public:
+  // Signals the event of a request that asked for SRB_EVENT_NOTIFY.
+  using SignalEvent = std::function<void(HANDLE event)>;
+
   AspiLibrary(const Scenario& scenario, EmulatedBus& bus, EventTable& events,
+              AddressSpace32& memory);
+  // The same library outside the simulated PC (a real DLL), signalling the caller's own events.
+  AspiLibrary(const Scenario& scenario, EmulatedBus& bus, SignalEvent signal,
               AddressSpace32& memory);
 
   DWORD GetSupportInfo() const;
@@ -40,7 +47,7 @@ class AspiLibrary {
 
   const Scenario& scenario_;
   EmulatedBus& bus_;
-  EventTable& events_;
+  SignalEvent signal_;
   AddressSpace32& memory_;
   // Last member: its destructor ends the queued requests while everything above still lives.
   CompletionThread completions_;

@@ -391,7 +391,7 @@ void CheckUnique(const Scenario& scenario) {
 // or a device opens without waiting (O_NONBLOCK) and is refused before anything is read from
 // it: a FIFO would wait for a writer, /dev/zero would never end.
 std::string ReadScenarioFile(const std::filesystem::path& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::open(path.string().c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) throw ConfigError("cannot be read");
   struct Closer {
     int fd;
