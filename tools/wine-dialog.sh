@@ -23,8 +23,10 @@ script="$root/src/winapp/resources/korvel-upgrade.rc"
 # a kernel that runs 32-bit Linux programs.
 if file -b "$exe" | grep -q 'x86-64'; then
   wine=(/usr/lib/wine/wine64)
+  wineserver=/usr/lib/wine/wineserver64
 else
   wine=(wine)
+  wineserver=wineserver
 fi
 
 work="$build/wine-dialog"
@@ -77,7 +79,7 @@ take_screenshots() {
   import -window "$id" "$out/korvel-upgrade-native.png"
   kill "$program" 2>/dev/null || true
   wait "$program" 2>/dev/null || true
-  "${wine[@]}" wineserver -k 2>/dev/null || true
+  "$wineserver" -k 2>/dev/null || true
 
   KORVEL_OPEN_ABOUT=1 "${wine[@]}" "$exe" --simulate &
   program=$!
@@ -86,7 +88,7 @@ take_screenshots() {
   import -window "$id" "$out/korvel-upgrade-native-about.png"
   kill "$program" 2>/dev/null || true
   wait "$program" 2>/dev/null || true
-  "${wine[@]}" wineserver -k 2>/dev/null || true
+  "$wineserver" -k 2>/dev/null || true
   echo "Written: $out/korvel-upgrade-native.png $out/korvel-upgrade-native-about.png"
 }
 
