@@ -18,6 +18,8 @@
 #   ./korvel.sh windows   build the 32-bit Windows programs with mingw-w64 (build/windows/)
 #   ./korvel.sh wine-test  build them and run korvelfw.exe under Wine (in a QEMU guest) through the
 #                         test WNASPI32.DLL, its simulated PC and Wine's own ASPI library
+#   ./korvel.sh wine-dialog [test|screenshots]  the native dialog korvel-upgrade.exe under Wine
+#                         and Xvfb: its layout test, or the README's pictures of it
 #
 # On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
 # or through sudo when that is available).
@@ -186,7 +188,30 @@ windows_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-min
 windows() {
   install_missing "${windows_packages[@]}"
   build windows
-  ls "$here"/build/windows/src/cli/*.exe "$here"/build/windows/tools/*.exe
+  ls "$here"/build/windows/src/cli/*.exe "$here"/build/windows/src/winapp/*.exe \
+    "$here"/build/windows/tools/*.exe
+}
+
+# Wine's 32-bit loader is itself a 32-bit Linux program; on a kernel that cannot run those, the
+# dialog runs from the 64-bit build of the same sources under wine64.
+wine_dialog_packages=(wine64 fonts-wine xvfb x11-utils imagemagick file
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+
+wine_dialog() {
+  local job="$1" preset=windows
+  install_missing "${windows_packages[@]}" "${wine_dialog_packages[@]}"
+  if ! { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
+    preset=windows-x64
+  fi
+  cmake --preset "$preset" >/dev/null
+  local log="$here/build/$preset-dialog-build.log"
+  echo "Building korvel-upgrade.exe ($preset) ..."
+  if ! cmake --build --preset "$preset" -j "$(nproc)" --target korvel-upgrade >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "error: the build failed; the whole log is $log" >&2
+    exit 1
+  fi
+  "$here/tools/wine-dialog.sh" "$job" "$here/build/$preset"
 }
 
 # The guest that runs Wine: Debian's kernel under QEMU (the host's may lack 32-bit support).
@@ -233,8 +258,9 @@ case "${1:-}" in
     ;;
   windows) windows ;;
   wine-test) wine_test ;;
+  wine-dialog) wine_dialog "${2:-test}" ;;
   *)
-    sed -n '2,23p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

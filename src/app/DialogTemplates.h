@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "app/DialogUnits.h"
+#include "app/DialogRect.h"
 
 namespace korvel::app {
 

@@ -6,6 +6,8 @@
 #include <QFont>
 #include <QRect>
 
+#include "app/DialogRect.h"
+
 namespace korvel::app {
 
 struct DialogBaseUnits {
@@ -16,14 +18,6 @@ struct DialogBaseUnits {
 // The base units of `font`: the average width of the 52 Latin letters, rounded to the nearest
 // pixel as the classic dialog manager rounds it, and the font's line height.
 DialogBaseUnits BaseUnitsOf(const QFont& font);
-
-// One rectangle of a template, in dialog units.
-struct DialogRect {
-  int x = 0;
-  int y = 0;
-  int width = 0;
-  int height = 0;
-};
 
 int HorizontalPixels(const DialogBaseUnits& units, int dialogUnits);
 int VerticalPixels(const DialogBaseUnits& units, int dialogUnits);

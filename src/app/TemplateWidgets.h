@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "app/DialogTemplates.h"
+#include "app/DialogUnits.h"
 
 namespace korvel::app {
 

@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Runs the native dialog program korvel-upgrade.exe under Wine on a virtual X server.
+#
+#   tools/wine-dialog.sh test BUILD_DIR         the layout test: every control of both dialogs,
+#                                               read back from the running windows, against the
+#                                               resource script; and the drive scan of the
+#                                               built-in simulated PC in the command log
+#   tools/wine-dialog.sh screenshots BUILD_DIR  docs/screenshots/korvel-upgrade-native*.png
+#
+# BUILD_DIR holds src/winapp/korvel-upgrade.exe (a 32-bit or a 64-bit build; Wine's loader is
+# picked to match). Needs wine (wine32 or wine64), fonts-wine, xvfb, x11-utils, imagemagick.
+# The Wine prefix is made fresh under BUILD_DIR on every run.
+set -euo pipefail
+
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+verb="${1:-}"
+build="$(cd "${2:?usage: wine-dialog.sh test|screenshots BUILD_DIR}" && pwd)"
+exe="$build/src/winapp/korvel-upgrade.exe"
+script="$root/src/winapp/resources/korvel-upgrade.rc"
+[ -f "$exe" ] || { echo "error: $exe is not built" >&2; exit 1; }
+
+# A 64-bit .exe needs Wine's 64-bit loader; a 32-bit one the 32-bit loader, which in turn needs
+# a kernel that runs 32-bit Linux programs.
+if file -b "$exe" | grep -q 'x86-64'; then
+  wine=(/usr/lib/wine/wine64)
+  wineserver=/usr/lib/wine/wineserver64
+else
+  wine=(wine)
+  wineserver=wineserver
+fi
+
+work="$build/wine-dialog"
+rm -rf "$work"
+mkdir -p "$work"
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# A display of our own: the first free number from 90.
+display=90
+while [ -e "/tmp/.X$display-lock" ] && [ "$display" -lt 140 ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+trap 'kill "$xvfb" 2>/dev/null || true' EXIT
+export DISPLAY=":$display"
+
+"${wine[@]}" wineboot -i >"$work/wineboot.log" 2>&1
+# No window manager runs on the virtual display: Wine draws the caption and frame itself.
+"${wine[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+
+# The X window of a top-level window by its caption, once it is mapped (at most 60 s).
+window_id() {
+  local caption="$1" id=""
+  for _ in $(seq 1 120); do
+    id="$(xwininfo -root -tree 2>/dev/null | grep -F "\"$caption\"" | awk '{print $1}' | head -n1)"
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.5
+  done
+  echo "error: no window \"$caption\" appeared" >&2
+  return 1
+}
+
+run_test() {
+  local report="$work/control-rects.txt" log="$work/commands.jsonl"
+  # The program writes its layout, opens the About box for its layout too, and ends itself.
+  KORVEL_CONTROL_RECTS="$("${wine[@]}" winepath -w "$report" 2>/dev/null)" \
+    timeout 180 "${wine[@]}" "$exe" --simulate --log-commands "$("${wine[@]}" winepath -w "$log" 2>/dev/null)"
+  [ -s "$report" ] || { echo "error: the program wrote no layout" >&2; return 1; }
+  python3 "$root/src/winapp/tests/check-control-rects.py" "$script" "$report"
+  python3 "$root/src/winapp/tests/check-start-commands.py" "$log"
+}
+
+take_screenshots() {
+  local out="$root/docs/screenshots"
+  mkdir -p "$out"
+  "${wine[@]}" "$exe" --simulate &
+  local program=$!
+  local id
+  id="$(window_id "Korvel Firmware Upgrade Program  V1.05")"
+  sleep 2  # the scan and the first painting
+  import -window "$id" "$out/korvel-upgrade-native.png"
+  kill "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+  "$wineserver" -k 2>/dev/null || true
+
+  KORVEL_OPEN_ABOUT=1 "${wine[@]}" "$exe" --simulate &
+  program=$!
+  id="$(window_id "About Korvel Upgrade Program")"
+  sleep 2
+  import -window "$id" "$out/korvel-upgrade-native-about.png"
+  kill "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+  "$wineserver" -k 2>/dev/null || true
+  echo "Written: $out/korvel-upgrade-native.png $out/korvel-upgrade-native-about.png"
+}
+
+case "$verb" in
+  test) run_test ;;
+  screenshots) take_screenshots ;;
+  *)
+    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+    exit 2
+    ;;
+esac
