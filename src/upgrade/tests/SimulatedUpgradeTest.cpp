@@ -140,7 +140,9 @@ TEST_F(SimulatedUpgradeTest, TheDriveReceivesTheWholeSequenceAndReportsTheNewRev
   EXPECT_EQ(cdbs, expected);
   for (const Logged& entry : log) {
     // REZERO UNIT and TEST UNIT READY have no data phase.
-    if (entry.opcode() == 0x01 || entry.opcode() == 0x00) EXPECT_EQ(entry.direction, "none");
+    if (entry.opcode() == 0x01 || entry.opcode() == 0x00) {
+      EXPECT_EQ(entry.direction, "none");
+    }
     if (entry.opcode() != 0x3B) continue;
     EXPECT_EQ(entry.length, 8196u);
     EXPECT_EQ(entry.direction, "out");
