@@ -133,6 +133,15 @@ int main(int argc, char** argv) {
     return kExitBadInput;
   }
 
+  // A value given but empty is a mistake, never "the default".
+  for (const char* name : {"--scenario", "--device", "--log", "UIO_NODE"}) {
+    const CLI::Option* option = app.get_option(name);
+    if (option->count() > 0 && option->as<std::string>().empty()) {
+      Complain(std::string(name) + " is given but empty");
+      return kExitBadInput;
+    }
+  }
+
   const std::optional<DeviceAddress> address = ParseAddress(addressText);
   if (!address) {
     Complain("--device must be H:T (host adapter 0 to 255, target 0 to 15), not \"" +
