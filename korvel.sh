@@ -175,7 +175,7 @@ discs() {
 }
 
 # The real-kernel rig needs a kernel and QEMU only when it runs, so they are not in `packages`.
-rig_packages=(qemu-system-x86 linux-image-amd64 busybox-static sg3-utils cpio)
+rig_packages=(qemu-system-x86 linux-image-amd64 busybox-static sg3-utils cpio libcdio-utils)
 
 rig() {
   install_missing "${rig_packages[@]}"
