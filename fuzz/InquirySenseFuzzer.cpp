@@ -51,7 +51,7 @@ class FuzzedDrive : public platform::linux_host::SgDeviceAccess {
     return 0;
   }
   void Close(int) override {}
-  std::string GroupOf(const std::string&) override { return {}; }
+  platform::linux_host::NodeRights RightsOf(const std::string&) override { return {}; }
 
  private:
   FuzzedDataProvider& input_;
