@@ -81,11 +81,12 @@ mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000 out /host$out
 cp /script.sh /host/tmp/guest-script.sh
 cat > /host/tmp/guest-run.sh <<'RUN'
 export HOME=/tmp/home WINEPREFIX=/tmp/home/wineprefix WINEDEBUG=-all
-export PATH=/usr/local/bin:/usr/bin:/bin
+export PATH=/usr/bin:/bin
 mkdir -p "\$HOME"
-cd "$out"
+cd /
 wineboot --init >/tmp/wineboot.log 2>&1 || { echo "WINE-GUEST wineboot failed:"; cat /tmp/wineboot.log; }
 wineserver -p
+cd "$out"
 bash /tmp/guest-script.sh
 RUN
 chroot /host /bin/bash /tmp/guest-run.sh </dev/null
