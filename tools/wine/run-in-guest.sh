@@ -80,7 +80,7 @@ mkdir -p /host$out
 mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000 out /host$out
 cp /script.sh /host/tmp/guest-script.sh
 cat > /host/tmp/guest-run.sh <<'RUN'
-export HOME=/tmp/home WINEPREFIX=/tmp/home/wineprefix WINEDEBUG=-all
+export HOME=/tmp/home WINEPREFIX=/tmp/home/wineprefix WINEDEBUG=-all WINEARCH=win32
 export PATH=/usr/bin:/bin
 mkdir -p "\$HOME"
 cd /
