@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "formats/SenseLayout.h"
 #include "platform/linux/MountTable.h"
 #include "transport/LinuxSgCommand.h"
 
@@ -22,10 +23,6 @@ constexpr std::uint8_t kWriteBuffer = 0x3B;
 constexpr std::uint8_t kRezeroUnit = 0x01;
 constexpr std::uint8_t kRequestSense = 0x03;
 constexpr int kCheckCondition = 0x02;
-// Fixed-format sense: the key in the low nibble of byte 2, ASC and ASCQ in bytes 12 and 13.
-constexpr std::size_t kSenseKeyByte = 2;
-constexpr std::size_t kAscByte = 12;
-constexpr std::size_t kAscqByte = 13;
 
 class LinuxSgBackend : public CommandBackend {
  public:
@@ -250,12 +247,13 @@ void LinuxHostAdapters::DescribeCommandFailure(const std::string& node,
 // the refusal would be lost. The sense that came back with the failed command is what the drive
 // would have answered; it takes the place of an answer that says "no sense".
 void LinuxHostAdapters::HandOverConsumedSense(int slot, const CommandRequest& request) {
+  namespace layout = formats::sense_layout;
   const std::vector<std::uint8_t>& pending = pendingSense_[slot];
-  if (pending.empty() || request.buffer == nullptr || request.length <= kSenseKeyByte) return;
+  if (pending.empty() || request.buffer == nullptr || request.length <= layout::kSenseKey) return;
   const std::uint8_t* answer = request.buffer;
-  const bool noSense =
-      (answer[kSenseKeyByte] & 0x0F) == 0 &&
-      (request.length <= kAscqByte || (answer[kAscByte] == 0 && answer[kAscqByte] == 0));
+  const bool noSense = (answer[layout::kSenseKey] & 0x0F) == 0 &&
+                       (request.length <= layout::kAscq ||
+                        (answer[layout::kAsc] == 0 && answer[layout::kAscq] == 0));
   if (!noSense) return;
   const std::size_t count = std::min<std::size_t>(request.length, pending.size());
   std::copy_n(pending.begin(), count, request.buffer);
@@ -315,7 +313,8 @@ BackendOutcome LinuxHostAdapters::Execute(const CommandRequest& request) {
     HandOverConsumedSense(*slot, request);
   }
   pendingSense_[*slot].clear();
-  if (result.outcome.status == kCheckCondition && result.senseLength > kAscqByte) {
+  if (result.outcome.status == kCheckCondition &&
+      result.senseLength > formats::sense_layout::kAscq) {
     pendingSense_[*slot].assign(result.senseBytes.begin(),
                                 result.senseBytes.begin() + result.senseLength);
   }
