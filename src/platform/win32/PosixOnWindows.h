@@ -16,6 +16,15 @@
 #ifndef O_CLOEXEC
 #define O_CLOEXEC _O_NOINHERIT
 #endif
+// The C run-time opens a descriptor in text mode unless told otherwise: CR LF is read as LF and
+// a 0x1A byte ends the file, which would corrupt every image, scenario and log. POSIX knows only
+// binary, so each access mode carries _O_BINARY and no open depends on how the program started.
+#undef O_RDONLY
+#define O_RDONLY (_O_RDONLY | _O_BINARY)
+#undef O_WRONLY
+#define O_WRONLY (_O_WRONLY | _O_BINARY)
+#undef O_RDWR
+#define O_RDWR (_O_RDWR | _O_BINARY)
 #ifndef O_NONBLOCK
 #define O_NONBLOCK 0
 #endif
