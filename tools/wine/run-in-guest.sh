@@ -5,8 +5,8 @@
 # switched off ("32-bit emulation disabled"), so wine32 cannot start a single program there.
 # Debian's kernel has it on. The guest mounts this machine's whole root file system read-only
 # over 9p and chroots into it, so Wine, Xvfb and the project's build are the ones installed
-# here; a fresh Wine prefix is made on a tmpfs in the guest, and the one folder named by --out
-# is shared writable under its own path, for logs and screenshots.
+# here. The one folder named by --out is shared writable under its own path, for the fresh Wine
+# prefix (DIR/prefix), logs and screenshots.
 #
 #   tools/wine/run-in-guest.sh [--out DIR] [--timeout SECONDS] SCRIPT
 #
@@ -83,9 +83,12 @@ mkdir -p /host$out
 mount -t 9p -o trans=virtio,version=9p2000.L,msize=512000,cache=loose out /host$out
 cp /script.sh /host/tmp/guest-script.sh
 cat > /host/tmp/guest-run.sh <<'RUN'
-export HOME=/tmp/home WINEPREFIX=/tmp/home/wineprefix WINEDEBUG=-all WINEARCH=win32
+# The prefix (some 600 MB) lies in the shared folder, on this machine's disk: the guest's
+# memory is small, and Wine needs it itself.
+export HOME=/tmp/home WINEPREFIX="$out/prefix" WINEDEBUG=-all WINEARCH=win32
 export PATH=/usr/bin:/bin
 mkdir -p "\$HOME"
+rm -rf "\$WINEPREFIX"
 cd /
 wineboot --init >/tmp/wineboot.log 2>&1 || { echo "WINE-GUEST wineboot failed:"; cat /tmp/wineboot.log; }
 wineserver -p
