@@ -16,10 +16,11 @@
 #   ./korvel.sh rig [GROUP...]  boot Debian's Linux kernel under QEMU with emulated SCSI drives
 #                         and run the real-kernel case groups of tools/vm/cases (or the named ones)
 #   ./korvel.sh windows   build the 32-bit Windows programs with mingw-w64 (build/windows/)
-#   ./korvel.sh wine-test  build them and run korvelfw.exe under Wine (in a QEMU guest) through the
-#                         test WNASPI32.DLL, its simulated PC and Wine's own ASPI library
-#   ./korvel.sh wine-dialog [test|screenshots]  the native dialog korvel-upgrade.exe under Wine
-#                         and Xvfb: its layout test, or the README's pictures of it
+#   ./korvel.sh wine-test  build them and run them under Wine (in a QEMU guest): korvelfw.exe
+#                         through the test WNASPI32.DLL, its simulated PC and Wine's own ASPI
+#                         library, and the layout of the native dialog korvel-upgrade.exe
+#   ./korvel.sh wine-dialog [test|screenshots]  only the native dialog under Wine and Xvfb: its
+#                         layout test, or the README's pictures of it
 #
 # On a fresh Debian 12 machine the script installs the packages it needs with apt-get (as root,
 # or through sudo when that is available).
@@ -37,6 +38,58 @@ packages=(
   xorriso
 )
 
+# as_root COMMAND...: runs it as root, through sudo when this user is not root.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "error: '$*' needs root, and sudo is not available" >&2
+    exit 1
+  fi
+}
+
+# wine32 and its libraries come from the i386 architecture, whose libraries must carry exactly
+# the versions of the amd64 ones installed.
+add_i386_architecture() {
+  dpkg --print-foreign-architectures | grep -qx i386 && return 0
+  echo "Adding the i386 architecture (for wine32)"
+  as_root dpkg --add-architecture i386
+}
+
+# The mirror these machines reach has served an i386 index that does not match its signed
+# Release file ("File has unexpected size ... Mirror sync in progress?"); apt then ignores that
+# index, finds no i386 version of the updated libraries and cannot install wine32. The index it
+# serves is the mirror's own, only stale: it is taken as it is, and the script says so.
+update_package_lists() {
+  local log
+  log="$(mktemp)"
+  if as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq >"$log" 2>&1; then
+    rm -f "$log"
+    return 0
+  fi
+  cat "$log" >&2
+  local failed
+  failed="$(sed -n 's|^E: Failed to fetch \(http[^ ]*/binary-i386/Packages\.xz\).*|\1|p' "$log" |
+    head -n 1)"
+  rm -f "$log"
+  if [ -z "$failed" ]; then
+    echo "error: apt-get update failed" >&2
+    exit 1
+  fi
+  local list
+  list="/var/lib/apt/lists/$(echo "${failed#http://}" | sed 's|/|_|g')"
+  list="${list%.xz}"
+  echo "warning: using the i386 index $failed as the mirror serves it, although it does not" \
+    "match the mirror's Release file" >&2
+  local fetched
+  fetched="$(mktemp)"
+  /usr/lib/apt/apt-helper download-file "$failed" "$fetched" >/dev/null
+  xz -dc "$fetched" | as_root tee "$list" >/dev/null
+  rm -f "$fetched"
+}
+
 install_missing() {
   local missing=()
   local packages=("${packages[@]}" "$@")
@@ -46,17 +99,9 @@ install_missing() {
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "Installing: ${missing[*]}"
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    if command -v sudo >/dev/null; then
-      sudo=(sudo)
-    else
-      echo "error: these packages are missing and installing them needs root: ${missing[*]}" >&2
-      exit 1
-    fi
-  fi
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+  case " ${missing[*]} " in *" wine32 "* | *":i386 "*) add_i386_architecture ;; esac
+  update_package_lists
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     "${missing[@]}"
 }
 
@@ -192,47 +237,66 @@ windows() {
     "$here"/build/windows/tools/*.exe
 }
 
-# Wine's 32-bit loader is itself a 32-bit Linux program; on a kernel that cannot run those, the
-# dialog runs from the 64-bit build of the same sources under wine64.
-wine_dialog_packages=(wine64 fonts-wine xvfb x11-utils imagemagick file
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64)
+# Wine runs inside Debian's kernel under QEMU, since the kernel of the machine that builds may
+# lack 32-bit support; the guest uses the programs installed here.
+wine_packages=(wine wine32 fonts-wine xvfb x11-utils file qemu-system-x86 linux-image-amd64
+  busybox-static cpio)
 
-wine_dialog() {
-  local job="$1" preset=windows
-  install_missing "${windows_packages[@]}" "${wine_dialog_packages[@]}"
-  if ! { [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
-    preset=windows-x64
-  fi
-  cmake --preset "$preset" >/dev/null
-  local log="$here/build/$preset-dialog-build.log"
-  echo "Building korvel-upgrade.exe ($preset) ..."
-  if ! cmake --build --preset "$preset" -j "$(nproc)" --target korvel-upgrade >"$log" 2>&1; then
-    tail -n 40 "$log"
-    echo "error: the build failed; the whole log is $log" >&2
-    exit 1
-  fi
-  "$here/tools/wine-dialog.sh" "$job" "$here/build/$preset"
+# host_runs_wine32: whether this machine's kernel starts Wine's 32-bit loader.
+host_runs_wine32() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
-# The guest that runs Wine: Debian's kernel under QEMU (the host's may lack 32-bit support).
-wine_packages=(wine wine32 xvfb qemu-system-x86 linux-image-amd64 busybox-static cpio)
+# in_wine_guest OUT TIMEOUT COMMAND: COMMAND (a line of bash) run from OUT under Wine in the
+# guest, with a fresh 32-bit prefix in OUT/prefix; prints the guest's output.
+in_wine_guest() {
+  local out="$1" timeout="$2" command="$3"
+  rm -rf "$out"
+  mkdir -p "$out"
+  printf 'export KORVEL_SOURCE=%q
+%s
+' "$here" "$command" >"$out/guest.sh"
+  "$here/tools/wine/run-in-guest.sh" --out "$out" --timeout "$timeout" "$out/guest.sh"
+}
+
+# The native dialog korvel-upgrade.exe, the 32-bit build, under Wine and Xvfb.
+wine_dialog() {
+  local job="$1"
+  case "$job" in test | screenshots) ;; *)
+    echo "error: wine-dialog takes test or screenshots, not '$job'" >&2
+    exit 2
+    ;;
+  esac
+  install_missing "${windows_packages[@]}" "${wine_packages[@]}" imagemagick
+  build windows
+  if host_runs_wine32; then
+    "$here/tools/wine-dialog.sh" "$job" "$here/build/windows"
+    return
+  fi
+  local out="$here/build/windows/wine-dialog-guest"
+  in_wine_guest "$out" 900 "KORVEL_SCREENSHOTS=\"\$PWD/screenshots\" \
+    \"\$KORVEL_SOURCE/tools/wine-dialog.sh\" $job \"\$KORVEL_SOURCE/build/windows\" \"\$PWD/dialog\""
+  if [ "$job" = screenshots ]; then
+    cp "$out"/screenshots/*.png "$here/docs/screenshots/"
+    echo "Copied to docs/screenshots/:" $(cd "$out/screenshots" && ls)
+  fi
+}
 
 wine_test() {
   install_missing "${windows_packages[@]}" "${wine_packages[@]}"
   build windows
-  local out="$here/build/windows/wine-test"
-  rm -rf "$out"
-  mkdir -p "$out/programs"
-  # The programs go into the folder the guest shares writable, where the runs write their files.
-  cp "$here/build/windows/src/cli/korvelfw.exe" "$here/build/windows/tools/korvel-make-image.exe" \
-    "$here/build/windows/tools/wnaspi32/WNASPI32.DLL" "$here"/scenarios/*.json "$out/programs/"
-  # The guest runs a copy of this script, so it is told where the tree is.
-  printf 'export KORVEL_SOURCE=%q\nsource "$KORVEL_SOURCE/tools/wine/wine-checks.sh"\n' "$here" \
-    >"$out/guest.sh"
+  local built="$here/build/windows" program
+  # The guest copies the programs into the shared folder, where the runs write their files.
+  local copy="mkdir -p programs && cp"
+  for program in "$built/src/cli/korvelfw.exe" "$built/tools/korvel-make-image.exe" \
+    "$built/tools/wnaspi32/WNASPI32.DLL" "$here"/scenarios/*.json; do
+    copy+=" $(printf '%q' "$program")"
+  done
   local status=0
-  "$here/tools/wine/run-in-guest.sh" --out "$out" --timeout 1500 "$out/guest.sh" |
-    tee "$out/wine-test.log" || status=$?
-  grep '^wine-test: ' "$out/wine-test.log" | tail -n 1 || echo "wine-test: no result (exit $status)"
+  in_wine_guest "$built/wine-test" 1500 \
+    "$copy programs/ && source \"\$KORVEL_SOURCE/tools/wine/wine-checks.sh\"" |
+    tee "$built/wine-test.log" || status=$?
+  grep '^wine-test: ' "$built/wine-test.log" | tail -n 1 || echo "wine-test: no result (exit $status)"
   return "$status"
 }
 
@@ -260,7 +324,7 @@ case "${1:-}" in
   wine-test) wine_test ;;
   wine-dialog) wine_dialog "${2:-test}" ;;
   *)
-    sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
 # Runs the native dialog program korvel-upgrade.exe under Wine on a virtual X server.
 #
-#   tools/wine-dialog.sh test BUILD_DIR         the layout test: every control of both dialogs,
-#                                               read back from the running windows, against the
-#                                               resource script; and the drive scan of the
-#                                               built-in simulated PC in the command log
-#   tools/wine-dialog.sh screenshots BUILD_DIR  docs/screenshots/korvel-upgrade-native*.png
+#   tools/wine-dialog.sh test BUILD_DIR [OUT_DIR]  the layout test: every control of both
+#                                               dialogs, read back from the running windows,
+#                                               against the resource script; and the drive scan
+#                                               of the built-in simulated PC in the command log
+#   tools/wine-dialog.sh screenshots BUILD_DIR [OUT_DIR]  korvel-upgrade-native*.png, into
+#                                               KORVEL_SCREENSHOTS (default docs/screenshots)
 #
 # BUILD_DIR holds src/winapp/korvel-upgrade.exe (a 32-bit or a 64-bit build; Wine's loader is
-# picked to match). Needs wine (wine32 or wine64), fonts-wine, xvfb, x11-utils, imagemagick.
-# The Wine prefix is made fresh under BUILD_DIR on every run.
+# picked to match). OUT_DIR (default BUILD_DIR/wine-dialog) receives the layout report, the
+# command log and the logs of Wine and Xvfb. When WINEPREFIX names a prefix that exists (as in
+# the guest of tools/wine/run-in-guest.sh) it is used; otherwise a fresh one is made in
+# OUT_DIR/prefix. Needs wine (wine32 or wine64), fonts-wine, xvfb, x11-utils, imagemagick.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 verb="${1:-}"
-build="$(cd "${2:?usage: wine-dialog.sh test|screenshots BUILD_DIR}" && pwd)"
+build="$(cd "${2:?usage: wine-dialog.sh test|screenshots BUILD_DIR [OUT_DIR]}" && pwd)"
 exe="$build/src/winapp/korvel-upgrade.exe"
 script="$root/src/winapp/resources/korvel-upgrade.rc"
 [ -f "$exe" ] || { echo "error: $exe is not built" >&2; exit 1; }
@@ -29,10 +32,20 @@ else
   wineserver=wineserver
 fi
 
-work="$build/wine-dialog"
-rm -rf "$work"
+work="${3:-$build/wine-dialog}"
 mkdir -p "$work"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+work="$(cd "$work" && pwd)"
+rm -f "$work"/control-rects.txt "$work"/commands.jsonl
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -z "${WINEPREFIX:-}" ] || [ ! -d "$WINEPREFIX/drive_c" ]; then
+  export WINEPREFIX="$work/prefix"
+  rm -rf "$WINEPREFIX"
+  fresh_prefix=1
+fi
+
+# Wine's programs that already run (a desktop process started without a display among them)
+# end first, so that everything from here on belongs to the virtual display below.
+"$wineserver" -k 2>/dev/null || true
 
 # A display of our own: the first free number from 90.
 display=90
@@ -42,7 +55,7 @@ xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null || true' EXIT
 export DISPLAY=":$display"
 
-"${wine[@]}" wineboot -i >"$work/wineboot.log" 2>&1
+[ -n "${fresh_prefix:-}" ] && "${wine[@]}" wineboot -i >"$work/wineboot.log" 2>&1
 # No window manager runs on the virtual display: Wine draws the caption and frame itself.
 "${wine[@]}" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
 
@@ -69,7 +82,7 @@ run_test() {
 }
 
 take_screenshots() {
-  local out="$root/docs/screenshots"
+  local out="${KORVEL_SCREENSHOTS:-$root/docs/screenshots}"
   mkdir -p "$out"
   "${wine[@]}" "$exe" --simulate &
   local program=$!
@@ -96,7 +109,7 @@ case "$verb" in
   test) run_test ;;
   screenshots) take_screenshots ;;
   *)
-    sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,16p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac
