@@ -3,8 +3,9 @@
 #
 #   tools/wine-dialog.sh test BUILD_DIR [OUT_DIR]  the layout test: every control of both
 #                                               dialogs, read back from the running windows,
-#                                               against the resource script; and the drive scan
-#                                               of the built-in simulated PC in the command log
+#                                               against the resource script; the drive scan of
+#                                               the built-in simulated PC in the command log; and
+#                                               an upgrade driven from the keyboard
 #   tools/wine-dialog.sh screenshots BUILD_DIR [OUT_DIR]  korvel-upgrade-native*.png, into
 #                                               KORVEL_SCREENSHOTS (default docs/screenshots)
 #
@@ -12,7 +13,8 @@
 # picked to match). OUT_DIR (default BUILD_DIR/wine-dialog) receives the layout report, the
 # command log and the logs of Wine and Xvfb. When WINEPREFIX names a prefix that exists (as in
 # the guest of tools/wine/run-in-guest.sh) it is used; otherwise a fresh one is made in
-# OUT_DIR/prefix. Needs wine (wine32 or wine64), fonts-wine, xvfb, x11-utils, imagemagick.
+# OUT_DIR/prefix. Needs wine (wine32 or wine64), fonts-wine, xvfb, x11-utils, xdotool and, for
+# the pictures, imagemagick.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -52,7 +54,8 @@ display=90
 while [ -e "/tmp/.X$display-lock" ] && [ "$display" -lt 140 ]; do display=$((display + 1)); done
 Xvfb ":$display" -screen 0 1024x768x24 -dpi 96 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null || true' EXIT
+# Wine's programs end before their display does, so none of them reports a lost X connection.
+trap '"$wineserver" -k 2>/dev/null; kill "$xvfb" 2>/dev/null || true' EXIT
 export DISPLAY=":$display"
 
 [ -n "${fresh_prefix:-}" ] && "${wine[@]}" wineboot -i >"$work/wineboot.log" 2>&1
@@ -79,6 +82,70 @@ run_test() {
   [ -s "$report" ] || { echo "error: the program wrote no layout" >&2; return 1; }
   python3 "$root/src/winapp/tests/check-control-rects.py" "$script" "$report"
   python3 "$root/src/winapp/tests/check-start-commands.py" "$log"
+  walk_an_upgrade
+}
+
+# The window closes, at most 60 s from now.
+window_gone() {
+  local caption="$1"
+  for _ in $(seq 1 120); do
+    xwininfo -root -tree 2>/dev/null | grep -qF "\"$caption\"" || return 0
+    sleep 0.5
+  done
+  echo "error: the window \"$caption\" did not close" >&2
+  return 1
+}
+
+# Keyboard input to a window. Without a window manager activation may be refused; the focus is
+# then set directly. The pointer goes over the window too: where the X focus follows the
+# pointer (a slow machine that maps a window before Wine has moved the focus), keys still reach
+# it.
+focus() {
+  xdotool mousemove --window "$1" 8 8 >/dev/null 2>&1 || true
+  timeout 10 xdotool windowactivate --sync "$1" >/dev/null 2>&1 ||
+    timeout 10 xdotool windowfocus "$1" >/dev/null 2>&1 || true
+}
+
+# An upgrade as a user makes it, from the keyboard: Load File, the image's path typed into the
+# open file dialog, Open, Upgrade. The command log must end with the whole transfer and the
+# version read back: 64 WRITE BUFFERs, the last in mode 5, then TEST UNIT READY, REQUEST SENSE
+# and two INQUIRYs.
+walk_an_upgrade() {
+  local image="$work/RZ5140-150.bin" log="$work/walk.jsonl"
+  "${wine[@]}" "$build/tools/korvel-make-image.exe" --format B --revision 1.50 \
+    "$("${wine[@]}" winepath -w "$image" 2>/dev/null)" >/dev/null
+  "${wine[@]}" "$exe" --simulate --log-commands "$("${wine[@]}" winepath -w "$log" 2>/dev/null)" &
+  local program=$! main
+  main="$(window_id "Korvel Firmware Upgrade Program  V1.05")"
+  focus "$main"
+  xdotool key --window "$main" alt+l
+  local open
+  open="$(window_id "Open")"
+  focus "$open"
+  if ! xdotool type --delay 20 "$("${wine[@]}" winepath -w "$image" 2>/dev/null)" ||
+    ! xdotool key Return; then
+    echo "error: the image's path could not be typed into the open file dialog" >&2
+    return 1
+  fi
+  window_gone "Open"
+  focus "$main"
+  xdotool key --window "$main" alt+u
+  local ending="" writes=0
+  for _ in $(seq 1 360); do
+    sleep 0.5
+    [ -f "$log" ] || continue
+    writes="$(grep -c '"cdb":"3B ' "$log" || true)"
+    ending="$(sed -n '/"cdb":"3B 05 /,$p' "$log" | sed 's/.*"cdb":"\(..\).*/\1/' |
+      tr '\n' ' ')"
+    [ "$ending" = "3B 00 03 12 12 " ] && break
+  done
+  kill "$program" 2>/dev/null || true
+  wait "$program" 2>/dev/null || true
+  if [ "$writes" != 64 ] || [ "$ending" != "3B 00 03 12 12 " ]; then
+    echo "error: the upgrade from the dialog sent $writes WRITE BUFFERs, ending \"$ending\"" >&2
+    return 1
+  fi
+  echo "upgrade from the dialog: 64 WRITE BUFFERs, then TEST UNIT READY, REQUEST SENSE, INQUIRY x2"
 }
 
 take_screenshots() {

@@ -127,13 +127,14 @@ status_is wine-aspi-exit 3
 output_has wine-aspi-text "ERROR: ASPI Layer for Win32 is not initialized!"
 
 # The native dialog, the 32-bit program itself: every control rectangle read back from the
-# running windows against the resource script, and the drive scan it starts with.
+# running windows against the resource script, the drive scan it starts with, and an upgrade
+# made from its keyboard through the open file dialog.
 echo "== dialog: tools/wine-dialog.sh test"
 if "$KORVEL_SOURCE/tools/wine-dialog.sh" test "$KORVEL_SOURCE/build/windows" "$dir/../dialog" \
   >"$dir/../dialog.out" 2>&1; then
-  pass dialog-layout-and-scan
+  pass dialog-layout-scan-upgrade
 else
-  fail dialog-layout-and-scan "tools/wine-dialog.sh test failed"
+  fail dialog-layout-scan-upgrade "tools/wine-dialog.sh test failed"
 fi
 sed 's/^/  | /' "$dir/../dialog.out" | head -n 40
 
