@@ -239,8 +239,8 @@ windows() {
 
 # Wine runs inside Debian's kernel under QEMU, since the kernel of the machine that builds may
 # lack 32-bit support; the guest uses the programs installed here.
-wine_packages=(wine wine32 fonts-wine xvfb x11-utils file qemu-system-x86 linux-image-amd64
-  busybox-static cpio)
+wine_packages=(wine wine32 fonts-wine xvfb x11-utils xdotool file
+  qemu-system-x86 linux-image-amd64 busybox-static cpio)
 
 # host_runs_wine32: whether this machine's kernel starts Wine's 32-bit loader.
 host_runs_wine32() {
