@@ -274,8 +274,9 @@ wine_dialog() {
     return
   fi
   local out="$here/build/windows/wine-dialog-guest"
-  in_wine_guest "$out" 900 "KORVEL_SCREENSHOTS=\"\$PWD/screenshots\" \
-    \"\$KORVEL_SOURCE/tools/wine-dialog.sh\" $job \"\$KORVEL_SOURCE/build/windows\" \"\$PWD/dialog\""
+  local command='KORVEL_SCREENSHOTS="$PWD/screenshots" "$KORVEL_SOURCE/tools/wine-dialog.sh"'
+  command+=" $job"' "$KORVEL_SOURCE/build/windows" "$PWD/dialog"'
+  in_wine_guest "$out" 900 "$command"
   if [ "$job" = screenshots ]; then
     cp "$out"/screenshots/*.png "$here/docs/screenshots/"
     echo "Copied to docs/screenshots/:" $(cd "$out/screenshots" && ls)
@@ -296,7 +297,8 @@ wine_test() {
   in_wine_guest "$built/wine-test" 1500 \
     "$copy programs/ && source \"\$KORVEL_SOURCE/tools/wine/wine-checks.sh\"" |
     tee "$built/wine-test.log" || status=$?
-  grep '^wine-test: ' "$built/wine-test.log" | tail -n 1 || echo "wine-test: no result (exit $status)"
+  grep '^wine-test: ' "$built/wine-test.log" | tail -n 1 ||
+    echo "wine-test: no result (exit $status)"
   return "$status"
 }
 
