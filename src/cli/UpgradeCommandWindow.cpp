@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "cli/ExitCodes.h"
+#include "cli/FileRefusal.h"
 #include "cli/SafeText.h"
 #include "transport/TransportStartup.h"
 
@@ -55,6 +56,11 @@ void ExplainRefusal(CliContext& context, const upgrade::UpgradeDialogModel& mode
                     const UpgradeCommandWindow& window) {
   // A command the system refused (rights, a capability) is explained in the notes.
   context.PrintNotes();
+  if (const auto& check = model.lastFileCheck()) {
+    const std::string why = FileRefusalText(*check, model.session().UpgradeImage);
+    if (!why.empty()) context.err() << "korvelfw: " << why << '\n';
+    return;
+  }
   if (model.statusText() != upgrade::kSelectFileText) return;
   context.err() << "korvelfw: no upgrade-file format serves the drive at "
                 << AddressText(model.session()) << " ("

@@ -62,8 +62,9 @@ class UpgradeCommandWindow : public upgrade::UpgradeWindow {
 std::optional<int> OpenDialogAndLoad(CliContext& context, upgrade::UpgradeDialogModel& model,
                                      UpgradeCommandWindow& window);
 
-// Explains on stderr a refused file that the status line does not explain: a drive model that
-// Load File is offered for but no upgrade-file format serves keeps its old status text.
+// Explains on stderr a refused file that the status line does not explain: why the file could
+// not be opened or is no upgrade file for the drive; a drive model that Load File is offered
+// for but no upgrade-file format serves keeps its old status text.
 void ExplainRefusal(CliContext& context, const upgrade::UpgradeDialogModel& model,
                     const UpgradeCommandWindow& window);
 

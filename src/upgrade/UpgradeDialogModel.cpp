@@ -100,6 +100,7 @@ void UpgradeDialogModel::SelectDrive(int index) {
 
 void UpgradeDialogModel::OnLoadFile() {
   session_.UpgradeImage.clear();
+  lastFileCheck_.reset();
   std::optional<std::string> path = window_.AskForUpgradeFile(OpenFileRequest{});
   if (!path) return;
   session_.UpgradeImage = std::move(*path);
@@ -120,6 +121,7 @@ bool UpgradeDialogModel::CheckUpgradeFile(const formats::UpgradeFileFormat& form
   const FileCheckResult result = CheckUpgradeFileAt(
       transport_.platform().files, session_.UpgradeImage, format, session_.transferBuffer);
   statusText_ = result.statusText;
+  lastFileCheck_ = result;
   RefreshControls();
   return result.valid();
 }

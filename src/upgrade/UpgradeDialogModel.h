@@ -13,6 +13,7 @@
 #include "transport/ScsiTransport.h"
 #include "upgrade/FirmwareTransfer.h"
 #include "upgrade/StatusTexts.h"
+#include "upgrade/UpgradeFileCheck.h"
 #include "upgrade/UpgradeSession.h"
 #include "upgrade/UpgradeWindow.h"
 
@@ -64,6 +65,9 @@ class UpgradeDialogModel {
   const std::string& firmwareVersionText() const { return firmwareVersionText_; }
   const std::string& statusText() const { return statusText_; }
   const UpgradeReport& lastUpgrade() const { return lastUpgrade_; }
+  // The verdict of the last Load File's check, for callers that say more than the status line;
+  // empty until a file has been checked (and again when Load File starts).
+  const std::optional<FileCheckResult>& lastFileCheck() const { return lastFileCheck_; }
   const UpgradeSession& session() const { return session_; }
 
  private:
@@ -82,6 +86,7 @@ class UpgradeDialogModel {
   std::string firmwareVersionText_;
   std::string statusText_;
   UpgradeReport lastUpgrade_;
+  std::optional<FileCheckResult> lastFileCheck_;
 };
 
 }  // namespace korvel::upgrade

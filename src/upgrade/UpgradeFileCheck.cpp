@@ -14,9 +14,12 @@ namespace {
 
 using Outcome = FileCheckResult::Outcome;
 
-FileCheckResult Verdict(Outcome outcome) {
+FileCheckResult Verdict(Outcome outcome, const formats::UpgradeFileFormat& format,
+                        std::uint32_t bytesRead = 0) {
   FileCheckResult result;
   result.outcome = outcome;
+  result.format = &format;
+  result.bytesRead = bytesRead;
   result.statusText = outcome == Outcome::ReadError ? kFileReadErrorText : kNotValidFileText;
   return result;
 }
@@ -45,7 +48,11 @@ FileCheckResult CheckUpgradeFileAt(platform::FileSystem& files, const std::strin
                                    const formats::UpgradeFileFormat& format,
                                    TransferBuffer& buffer) {
   UpgradeFileReader file(files, path);
-  if (!file.IsOpen()) return Verdict(Outcome::CannotOpen);
+  if (!file.IsOpen()) {
+    FileCheckResult result = Verdict(Outcome::CannotOpen, format);
+    result.openError = file.OpenError();
+    return result;
+  }
 
   // The signature and the stored checksum both lie in the image's last piece, so one pass
   // front to back, in as many reads as the image needs, gives everything the check looks at:
@@ -61,7 +68,8 @@ FileCheckResult CheckUpgradeFileAt(platform::FileSystem& files, const std::strin
                                                          static_cast<std::uint32_t>(buffer.size()));
     std::uint32_t delivered = 0;
     const auto read = file.ReadExactly(std::span<std::uint8_t>(buffer.data(), wanted), delivered);
-    if (read == UpgradeFileReader::ReadResult::Error) return Verdict(Outcome::ReadError);
+    if (read == UpgradeFileReader::ReadResult::Error)
+      return Verdict(Outcome::ReadError, format, offset);
     // Only the bytes this read delivered count: a sum over bytes left from an earlier read
     // would pass or fail by chance.
     const std::span<const std::uint8_t> piece(buffer.data(), delivered);
@@ -76,11 +84,13 @@ FileCheckResult CheckUpgradeFileAt(platform::FileSystem& files, const std::strin
 
   if (offset < format.signatureOffset + formats::kSignatureLength ||
       !SignatureMatches(signature, format)) {
-    return Verdict(Outcome::BadSignature);
+    return Verdict(Outcome::BadSignature, format, offset);
   }
-  if (offset < format.imageSize) return Verdict(Outcome::TooShort);
+  if (offset < format.imageSize) return Verdict(Outcome::TooShort, format, offset);
 
   FileCheckResult result;
+  result.format = &format;
+  result.bytesRead = offset;
   result.computed = static_cast<std::uint16_t>(sum & 0xFFFF);
   result.stored = static_cast<std::uint16_t>(
       platform::GetBigEndian(storedBytes.data(), formats::kChecksumLength));

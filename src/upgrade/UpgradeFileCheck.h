@@ -23,6 +23,12 @@ struct FileCheckResult {
     BadChecksum,
   };
   Outcome outcome = Outcome::CannotOpen;
+  // The format the file was checked against.
+  const formats::UpgradeFileFormat* format = nullptr;
+  // CannotOpen: why the file system refused the open (a system error code).
+  platform::DWORD openError = 0;
+  // How many bytes of the image the file gave before it ended (TooShort, BadSignature).
+  std::uint32_t bytesRead = 0;
   std::uint16_t computed = 0;
   std::uint16_t stored = 0;
   // What the status line shows for this outcome.

@@ -1,5 +1,7 @@
 #include "cli/CheckCommand.h"
 
+#include <sys/stat.h>
+
 #include <nlohmann/json.hpp>
 
 #include "UpgradeCommandFixture.h"
@@ -58,6 +60,64 @@ TEST_F(CheckCommandTest, AModelWithoutAFormatIsExplained) {
   const std::string file = WriteFile("rz5140.bin", formatB);
   EXPECT_EQ(Run({"--simulate", "check", file, "--drive", "1:5"}), kExitFailed);
   EXPECT_NE(err.str().find("no upgrade-file format serves the drive at 1:5"), std::string::npos)
+      << err.str();
+}
+
+TEST_F(CheckCommandTest, ARefusedFileIsExplainedOnStderr) {
+  const std::string file = WriteFile("rz5140.bin", formatB);
+  const std::vector<std::uint8_t> head(formatB.begin(), formatB.begin() + 1000);
+  const std::string shortFile = WriteFile("short.bin", head);
+  std::vector<std::uint8_t> unsigned_ = formatB;
+  unsigned_[formats::kFormatB.signatureOffset] ^= 0xFF;
+  const std::string unsignedFile = WriteFile("unsigned.bin", unsigned_);
+  std::vector<std::uint8_t> broken = formatB;
+  formats::StoreChecksumOffByOne(broken, formats::kFormatB);
+  const std::string brokenFile = WriteFile("broken.bin", broken);
+  const std::string fifo = (folder_ / "fifo.bin").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::vector<std::string> arguments;
+    std::string err;  // empty: nothing on stderr
+  } cases[] = {
+      {{"--simulate", "check", (folder_ / "missing.bin").string()},
+       "korvelfw: cannot open \"" + (folder_ / "missing.bin").string() +
+           "\": there is no such file; name the upgrade file (.bin)\n"},
+      {{"--simulate", "check", folder_.string()},
+       "korvelfw: cannot open \"" + folder_.string() +
+           "\": it is a folder, a FIFO or a device, or you may not read it; name an upgrade file "
+           "(.bin) you can read\n"},
+      {{"--simulate", "check", fifo},
+       "korvelfw: cannot open \"" + fifo +
+           "\": it is a folder, a FIFO or a device, or you may not read it; name an upgrade file "
+           "(.bin) you can read\n"},
+      {{"--simulate", "check", shortFile},
+       "korvelfw: \"" + shortFile +
+           "\" ends after 1000 bytes; a format B upgrade file, the format this drive takes, holds "
+           "524288 bytes\n"},
+      {{"--simulate", "check", unsignedFile},
+       "korvelfw: \"" + unsignedFile +
+           "\" is not a format B upgrade file, the format this drive takes: its signature "
+           "\"VELMORA VEDRIN  000\" is not at offset 0x7FF1C\n"},
+      {{"--simulate", "check", file, "--drive", "1:1"},
+       "korvelfw: \"" + file +
+           "\" is not a format A upgrade file, the format this drive takes: its signature "
+           "\"VELMORA BRESKAN 000\" is not at offset 0x5FF1C\n"},
+      // The status line already says what is wrong.
+      {{"--simulate", "check", brokenFile}, ""},
+      {{"--simulate", "check", file}, ""},
+  };
+  for (const auto& test : cases) {
+    Run(test.arguments);
+    EXPECT_EQ(err.str(), test.err) << test.arguments[2];
+  }
+}
+
+TEST_F(CheckCommandTest, ARefusedUpgradeIsExplainedToo) {
+  const std::string missing = (folder_ / "missing.bin").string();
+  EXPECT_EQ(Run({"--simulate", "upgrade", missing, "--yes"}), kExitFailed);
+  EXPECT_EQ(out.str(), "! This file is not a valid upgrade file for this drive !\n");
+  EXPECT_NE(err.str().find("cannot open \"" + missing + "\": there is no such file"),
+            std::string::npos)
       << err.str();
 }
 
