@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "output_file.h"
 #include "raw_sectors.h"
 
 namespace {
@@ -83,6 +84,10 @@ int main(int argc, char** argv) {
   raw->add_option("--start", start, "the disc address of the first sector")
       ->check(CLI::Range(0, 449849));
   CLI11_PARSE(app, argc, argv);
+  if (const std::string refusal = korvel::tools::OutputRefusal(output); !refusal.empty()) {
+    std::cerr << "korvel-disc-sectors: cannot write " << output << ": " << refusal << '\n';
+    return kExitFailed;
+  }
   const bool written =
       tone->parsed() ? WriteTone(output, blocks, hertz) : WriteRaw(input, output, mode, start);
   if (!written) {

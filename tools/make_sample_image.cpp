@@ -2,6 +2,7 @@
 // upgrade programs on the simulated PC and for their end-to-end tests.
 #include <CLI/CLI.hpp>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -10,6 +11,7 @@
 
 #include "formats/ImageCheck.h"
 #include "formats/SampleImage.h"
+#include "output_file.h"
 
 namespace {
 
@@ -88,12 +90,18 @@ int main(int argc, char** argv) {
   }
   korvel::formats::AppendTrailingBytes(image, static_cast<std::size_t>(trailing), seed);
 
+  if (const std::string refusal = korvel::tools::OutputRefusal(output); !refusal.empty()) {
+    std::cerr << "korvel-make-image: cannot write " << output << ": " << refusal << "\n";
+    return kExitBadUsage;
+  }
+  errno = 0;
   std::ofstream file(output, std::ios::binary | std::ios::trunc);
   file.write(reinterpret_cast<const char*>(image.data()),
              static_cast<std::streamsize>(image.size()));
   file.close();
   if (!file) {
-    std::cerr << "korvel-make-image: cannot write " << output << "\n";
+    std::cerr << "korvel-make-image: cannot write " << output << ": "
+              << korvel::tools::LastWriteError() << "\n";
     return kExitWriteFailed;
   }
   const auto verdict = korvel::formats::CheckImage(image, format);
