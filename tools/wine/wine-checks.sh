@@ -68,6 +68,11 @@ output_has dll-scan-aspi "ASPI"
 run dll-check n korvelfw.exe check "$image" --drive 0:2
 status_is dll-check-exit 0
 
+# Windows' own answer to a missing file, told in words a user can act on.
+run dll-check-missing n korvelfw.exe check "$win\missing.bin" --drive 0:2
+status_is dll-check-missing-exit 1
+output_has dll-check-missing-reason "there is no such file"
+
 run dll-upgrade n korvelfw.exe upgrade "$image" --drive 0:2 --yes --log-commands "$win\dll.log"
 status_is dll-upgrade-exit 0
 output_has dll-upgrade-version "1.50"
