@@ -256,7 +256,8 @@ in_wine_guest() {
   printf 'export KORVEL_SOURCE=%q
 %s
 ' "$here" "$command" >"$out/guest.sh"
-  "$here/tools/wine/run-in-guest.sh" --out "$out" --timeout "$timeout" "$out/guest.sh"
+  "$here/tools/wine/run-in-guest.sh" --out "$out" --keep "$here" --timeout "$timeout" \
+    "$out/guest.sh"
 }
 
 # The native dialog korvel-upgrade.exe, the 32-bit build, under Wine and Xvfb.

@@ -6,9 +6,11 @@
 # Debian's kernel has it on. The guest mounts this machine's whole root file system read-only
 # over 9p and chroots into it, so Wine, Xvfb and the project's build are the ones installed
 # here. The one folder named by --out is shared writable under its own path, for the fresh Wine
-# prefix (DIR/prefix), logs and screenshots.
+# prefix (DIR/prefix), logs and screenshots. The guest's /tmp is its own, empty and writable (Wine
+# and Xvfb keep their sockets there); a folder under this machine's /tmp that the script needs,
+# such as a source tree checked out there, is named with --keep and stays visible, read-only.
 #
-#   tools/wine/run-in-guest.sh [--out DIR] [--timeout SECONDS] SCRIPT
+#   tools/wine/run-in-guest.sh [--out DIR] [--keep DIR]... [--timeout SECONDS] SCRIPT
 #
 # SCRIPT (bash, run in the chroot from DIR) finds WINEPREFIX, WINEDEBUG=-all and HOME set, the
 # prefix made (wineboot) and a persistent wineserver running; it may start Xvfb itself. Its
@@ -18,15 +20,17 @@ set -euo pipefail
 
 out="$PWD"
 timeout=1200
+keep=()
 while [[ $# -gt 1 ]]; do
   case "$1" in
     --out) out="$2"; shift 2 ;;
+    --keep) keep+=("$(realpath "$2")"); shift 2 ;;
     --timeout) timeout="$2"; shift 2 ;;
     *) break ;;
   esac
 done
 if [[ $# -ne 1 || ! -f "$1" ]]; then
-  echo "usage: $0 [--out DIR] [--timeout SECONDS] SCRIPT (a file)" >&2
+  echo "usage: $0 [--out DIR] [--keep DIR]... [--timeout SECONDS] SCRIPT (a file)" >&2
   exit 2
 fi
 script="$(realpath "$1")"
@@ -49,7 +53,12 @@ done
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 root="$work/root"
-mkdir -p "$root"/{bin,modules,proc,sys,dev,host}
+mkdir -p "$root"/{bin,modules,proc,sys,dev,host,host-tmp}
+# The kept folders under /tmp, as words of the guest's shell.
+kept_in_tmp=""
+for dir in ${keep[@]+"${keep[@]}"}; do
+  if [[ "$dir" == /tmp/* ]]; then kept_in_tmp+=" $(printf '%q' "$dir")"; fi
+done
 cp "$(command -v busybox)" "$root/bin/busybox"
 # virtio over PCI and the 9p file system, in dependency order.
 modules=(virtio_ring virtio virtio_pci_modern_dev virtio_pci_legacy_dev virtio_pci netfs fscache
@@ -74,7 +83,14 @@ mount -t 9p -o trans=virtio,version=9p2000.L,ro,msize=512000,cache=loose host /h
 mount -t proc proc /host/proc
 mount -t sysfs sys /host/sys
 mount -t devtmpfs dev /host/dev
+# This machine's /tmp stays reachable at /host-tmp for the kept folders, which are bound back
+# into the guest's own /tmp.
+mount -o bind /host/tmp /host-tmp
 mount -t tmpfs tmp /host/tmp
+for dir in$kept_in_tmp; do
+  mkdir -p "/host\$dir"
+  mount -o bind "/host-tmp\${dir#/tmp}" "/host\$dir" || echo "WINE-GUEST cannot keep \$dir"
+done
 
 mkdir -p /host$out
 # cache=loose, as on the root: uncached 9p reads stop at msize, and Wine, reading a program's
