@@ -68,8 +68,9 @@ FileCheckResult CheckUpgradeFileAt(platform::FileSystem& files, const std::strin
                                                          static_cast<std::uint32_t>(buffer.size()));
     std::uint32_t delivered = 0;
     const auto read = file.ReadExactly(std::span<std::uint8_t>(buffer.data(), wanted), delivered);
-    if (read == UpgradeFileReader::ReadResult::Error)
+    if (read == UpgradeFileReader::ReadResult::Error) {
       return Verdict(Outcome::ReadError, format, offset);
+    }
     // Only the bytes this read delivered count: a sum over bytes left from an earlier read
     // would pass or fail by chance.
     const std::span<const std::uint8_t> piece(buffer.data(), delivered);
