@@ -39,23 +39,20 @@ std::string FileRefusalText(const upgrade::FileCheckResult& check, const std::st
   if (check.outcome == Outcome::CannotOpen) return CannotOpenText(check.openError, quoted);
   if (check.format == nullptr) return {};
   const formats::UpgradeFileFormat& format = *check.format;
-  const std::string expected = std::string("a format ") + format.name +
-                               " upgrade file, the format this drive takes, holds " +
-                               std::to_string(format.imageSize) + " bytes";
-  switch (check.outcome) {
-    case Outcome::BadSignature:
-      if (check.bytesRead < format.revisionOffset()) {
-        return quoted + " ends after " + std::to_string(check.bytesRead) + " bytes; " + expected;
-      }
-      return quoted + " is not a format " + format.name +
-             " upgrade file, the format this drive takes: its signature \"" +
-             std::string(format.signature.begin(), format.signature.end()) +
-             "\" is not at offset " + Hex(format.signatureOffset);
-    case Outcome::TooShort:
-      return quoted + " ends after " + std::to_string(check.bytesRead) + " bytes; " + expected;
-    default:
-      return {};
+  // A file that ends before the signature's end is short whatever else is wrong with it.
+  const bool endsEarly =
+      check.outcome == Outcome::TooShort ||
+      (check.outcome == Outcome::BadSignature && check.bytesRead < format.revisionOffset());
+  if (endsEarly) {
+    return quoted + " ends after " + std::to_string(check.bytesRead) + " bytes; a format " +
+           format.name + " upgrade file, the format this drive takes, holds " +
+           std::to_string(format.imageSize) + " bytes";
   }
+  if (check.outcome != Outcome::BadSignature) return {};
+  return quoted + " is not a format " + format.name +
+         " upgrade file, the format this drive takes: its signature \"" +
+         std::string(format.signature.begin(), format.signature.end()) + "\" is not at offset " +
+         Hex(format.signatureOffset);
 }
 
 }  // namespace korvel::cli
