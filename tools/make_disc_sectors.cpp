@@ -68,7 +68,9 @@ int main(int argc, char** argv) {
   std::uint32_t blocks = 0;
   double hertz = 440;
   auto* tone = app.add_subcommand("tone", "blocks of CD audio holding a sine tone");
-  tone->add_option("output", output, "the file to write")->required();
+  tone->add_option("output", output, "the file to write")
+      ->required()
+      ->check(korvel::tools::NonEmptyName());
   tone->add_option("--blocks", blocks, "how many 2352-byte blocks (75 a second)")
       ->required()
       ->check(CLI::Range(1, 450000));
@@ -78,7 +80,9 @@ int main(int argc, char** argv) {
   std::uint32_t start = 0;
   auto* raw = app.add_subcommand("raw", "an ISO 9660 image as raw 2352-byte sectors");
   raw->add_option("input", input, "the image of 2048-byte sectors")->required();
-  raw->add_option("output", output, "the file to write")->required();
+  raw->add_option("output", output, "the file to write")
+      ->required()
+      ->check(korvel::tools::NonEmptyName());
   raw->add_option("--mode", mode, "1 (mode 1) or 2 (mode 2 form 1, XA)")
       ->check(CLI::IsMember({1, 2}));
   raw->add_option("--start", start, "the disc address of the first sector")

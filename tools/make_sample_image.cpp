@@ -65,7 +65,9 @@ int main(int argc, char** argv) {
   app.add_option("--trailing", trailing, "bytes to append after the image (up to 16 MiB)")
       ->check(CLI::Range(std::int64_t{0}, kMaxTrailing));
   app.add_option("--seed", seed, "seed of the firmware bytes (default 1)");
-  app.add_option("OUTPUT", output, "file to write")->required();
+  app.add_option("OUTPUT", output, "file to write")
+      ->required()
+      ->check(korvel::tools::NonEmptyName());
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {

@@ -6,6 +6,15 @@
 
 namespace korvel::tools {
 
+CLI::Validator NonEmptyName() {
+  return CLI::Validator(
+      [](const std::string& name) {
+        return name.empty() ? std::string("the name is empty; name the file to write")
+                            : std::string();
+      },
+      "NAME");
+}
+
 std::string OutputRefusal(const std::string& path) {
   std::error_code error;
   const std::filesystem::file_status status = std::filesystem::status(path, error);

@@ -3,9 +3,14 @@
 // for a reader that may never come.
 #pragma once
 
+#include <CLI/CLI.hpp>
+
 #include <string>
 
 namespace korvel::tools {
+
+// For the output argument: an empty name is an error, not a file called "".
+CLI::Validator NonEmptyName();
 
 // Empty when `path` may be written; otherwise why not, ready to follow "cannot write PATH: ".
 std::string OutputRefusal(const std::string& path);

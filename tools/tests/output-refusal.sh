@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The developer tools refuse an output that is no file (a folder, a FIFO, a device) with a
+# The developer tools refuse an empty output name, and an output that is no file (a folder, a
+# FIFO, a device), with a
 # reason and at once, rather than waiting for a FIFO's reader; a folder that does not exist is
 # named with the system's reason; and a file to replace is written.
 #
@@ -32,6 +33,8 @@ expect make-image-fifo 2 "cannot write $work/fifo: it is a FIFO, a socket or a d
   "$make_image" "${image[@]}" "$work/fifo"
 expect make-image-no-folder 1 "cannot write $work/none/a.bin: No such file or directory" \
   "$make_image" "${image[@]}" "$work/none/a.bin"
+expect make-image-empty-name 2 "OUTPUT: the name is empty; name the file to write" \
+  "$make_image" "${image[@]}" ""
 expect disc-sectors-fifo 1 "cannot write $work/fifo: it is a FIFO, a socket or a device, not a file" \
   "$disc_sectors" tone "$work/fifo" --blocks 1
 
