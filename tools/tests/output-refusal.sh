@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The developer tools refuse an empty output name, and an output that is no file (a folder, a
-# FIFO, a device), with a
-# reason and at once, rather than waiting for a FIFO's reader; a folder that does not exist is
-# named with the system's reason; and a file to replace is written.
+# FIFO, a device), with a reason and at once, rather than waiting for a FIFO's reader; a folder
+# that does not exist is named with the system's reason; and a file to replace is written.
 #
 #     output-refusal.sh BUILD_DIR
 set -uo pipefail
