@@ -30,7 +30,7 @@ using Json = nlohmann::ordered_json;
 constexpr std::uint32_t kDiscInformationLength = 4;
 constexpr std::size_t kCdTextColumn = 52;       // where the CD-TEXT column of the heading begins
 constexpr std::uint8_t kDiscStatusMask = 0x03;  // byte 2: 0 blank, 1 incomplete, 2 complete
-constexpr const char* kUnverifiedNote = " (from TOC, not verified)";
+constexpr const char* kUnverifiedNote = " (not verified)";
 
 struct TrackRow {
   drive::DiscTrackEntry entry;

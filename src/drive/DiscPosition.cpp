@@ -223,7 +223,10 @@ TrackExtentOutcome FindTrackExtent(ScsiTransport& transport, std::uint8_t adapte
                                    TrackExtentRecord& record) {
   using namespace toc_layout;
   const SessionLeadOut session = ReadSessionLeadOut(transport, adapter, target, track);
-  if (session.status != 1) return {session.status, false};
+  // A drive that refuses the full TOC tells no session ends; the lengths then come from the
+  // table and the probes alone, and the probes cannot tell the gap between two sessions from a
+  // pre-gap.
+  const bool sessionsKnown = session.status == 1;
   std::vector<std::uint8_t> toc(kTocAllocation, 0);
   const std::int32_t status = ReadTocFormatInControlByte(transport, adapter, target, kTocFormatToc,
                                                          kTocAllocation, toc.data());
@@ -237,14 +240,14 @@ TrackExtentOutcome FindTrackExtent(ScsiTransport& transport, std::uint8_t adapte
   std::int32_t end = next;
   bool verified = true;
   if (session.leadOut) {
-    // A track too short to hold its own blocks and the run-out ends at the lead-out.
-    end = *session.leadOut - kRunOutBlocks > start ? *session.leadOut - kRunOutBlocks
-                                                   : *session.leadOut;
+    // The run-out blocks are not the track's; a track too short to hold them keeps one block,
+    // so a length never falls as the track grows and never below 1.
+    end = std::max(*session.leadOut - kRunOutBlocks, std::min(start + 1, *session.leadOut));
   } else if (track < last) {
     const std::optional<std::int32_t> probed =
         ProbeEndBeforeNext(transport, adapter, target, start, next);
     // Without an answer of the drive the table's address is all there is.
-    verified = probed.has_value();
+    verified = probed.has_value() && sessionsKnown;
     if (probed) end = *probed;
   }
   if (end < start) {

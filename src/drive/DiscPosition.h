@@ -58,7 +58,8 @@ std::int32_t TrackExtent(transport::ScsiTransport& transport, std::uint8_t adapt
 struct TrackExtentOutcome {
   std::int32_t status = 1;  // as TrackExtent returns it
   // false: the Q channel probes were refused or led to no end, so the length is the table of
-  // contents' distance to the next track (pre-gap included); or the table gave none at all.
+  // contents' distance to the next track (pre-gap included); or the table gave none at all; or
+  // the drive refused the full TOC, so that a session's end could not be told from a pre-gap.
   bool lengthVerified = true;
 };
 

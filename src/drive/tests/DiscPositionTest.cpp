@@ -375,7 +375,14 @@ INSTANTIATE_TEST_SUITE_P(
                      NormalDisc(rig);
                      rig.state.toc.erase(kTocFormatFullToc);
                    },
-                   1, 4, std::nullopt, std::nullopt, false, 1},
+                   1, 1, 150, 15000, false, 4000},
+        // The disc's last track ends at the lead-out whether or not the sessions are known.
+        ExtentCase{"TocFormat2RefusedLastTrack",
+                   [](ScriptedDiscTransport& rig) {
+                     NormalDisc(rig);
+                     rig.state.toc.erase(kTocFormatFullToc);
+                   },
+                   2, 1, 15300, 14850, true, 2},
         ExtentCase{"SubChannelRefused",
                    [](ScriptedDiscTransport& rig) {
                      NormalDisc(rig);
@@ -420,7 +427,7 @@ INSTANTIATE_TEST_SUITE_P(
                      rig.state.toc[kTocFormatToc] = Toc({{1, true, 0}, {2, true, 11402}}, 11702);
                      rig.state.toc[kTocFormatFullToc] = OpenFirstSessionFullToc(0x01, {0, 0x02, 2});
                    },
-                   1, 1, 150, 2, true, 2},
+                   1, 1, 150, 1, true, 2},
         // Track 2 is block 1000 alone, straight after track 1; track 3's pre-gap 1001..1150.
         ExtentCase{"OneBlockTrackBeforeAPregap",
                    [](ScriptedDiscTransport& rig) {
