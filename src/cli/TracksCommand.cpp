@@ -30,10 +30,12 @@ using Json = nlohmann::ordered_json;
 constexpr std::uint32_t kDiscInformationLength = 4;
 constexpr std::size_t kCdTextColumn = 52;       // where the CD-TEXT column of the heading begins
 constexpr std::uint8_t kDiscStatusMask = 0x03;  // byte 2: 0 blank, 1 incomplete, 2 complete
+constexpr const char* kUnverifiedNote = " (not verified)";
 
 struct TrackRow {
   drive::DiscTrackEntry entry;
   std::int32_t length = 0;
+  bool lengthVerified = true;  // false: the table's distance, as the drive refused to confirm it
   std::optional<std::string> title;
   std::optional<std::string> performer;
 };
@@ -82,6 +84,7 @@ void PrintJson(CliContext& context, const TracksReport& report,
                       {"start", row.entry.start},
                       {"start_msf", drive::FramesToText(row.entry.start)},
                       {"length", row.length},
+                      {"length_verified", row.lengthVerified},
                       {"title", OrNull(row.title)},
                       {"performer", OrNull(row.performer)}});
   }
@@ -111,6 +114,7 @@ void PrintText(CliContext& context, const TracksReport& report) {
                   row.entry.session, drive::TrackKindName(row.entry.kind), row.entry.start,
                   drive::FramesToText(row.entry.start).c_str(), row.length);
     std::string text = line;
+    if (!row.lengthVerified) text += kUnverifiedNote;
     if (row.title || row.performer) {
       text.resize(std::max<std::size_t>(text.size() + 1, kCdTextColumn), ' ');
       text += row.title ? Quoted(*row.title) : std::string("-");
@@ -120,6 +124,16 @@ void PrintText(CliContext& context, const TracksReport& report) {
   }
   out << "Appendable: " << (report.appendable ? "yes, a further session can be written" : "no")
       << '\n';
+}
+
+// "READ TOC to drive 0:2 failed (status 4, sense 05/24/00)": the last command the drive refused.
+std::string FailureText(transport::ScsiTransport& transport, DeviceAddress address,
+                        std::int32_t status) {
+  const CommandFailure failure = FailureOf(transport, address, status);
+  std::string why = failure.command + " to drive " + AddressText(address) + " failed (status " +
+                    std::to_string(failure.status);
+  if (failure.sense) why += ", sense " + *failure.sense;
+  return why + ")";
 }
 
 int Fail(CliContext& context, const TracksReport& report, const std::string& why) {
@@ -156,13 +170,7 @@ int TracksCommand::Run(CliContext& context) {
   drive::DiscContents contents;
   const std::int32_t status =
       drive::ReadDiscContents(transport, address->adapter, address->target, contents);
-  if (status != 1) {
-    const CommandFailure failure = FailureOf(transport, *address, status);
-    std::string why = failure.command + " to drive " + AddressText(*address) + " failed (status " +
-                      std::to_string(failure.status);
-    if (failure.sense) why += ", sense " + *failure.sense;
-    return Fail(context, report, why + ")");
-  }
+  if (status != 1) return Fail(context, report, FailureText(transport, *address, status));
   report.appendable = contents.appendable;
   const std::vector<std::string> titles =
       drive::CdTextStrings(drive::kCdTextTitle, contents.cdText, contents.cdText.size());
@@ -175,7 +183,15 @@ int TracksCommand::Run(CliContext& context) {
     TrackRow row;
     row.entry = entry;
     drive::TrackExtentRecord record{};
-    drive::TrackExtent(transport, address->adapter, address->target, entry.number, record);
+    const drive::TrackExtentOutcome extent =
+        drive::FindTrackExtent(transport, address->adapter, address->target, entry.number, record);
+    if (extent.status != 1) {
+      // No length of a listing cut short is shown: the error is the whole answer.
+      const std::string why = FailureText(transport, *address, extent.status);
+      report.tracks.clear();
+      return Fail(context, report, why);
+    }
+    row.lengthVerified = extent.lengthVerified;
     row.length = static_cast<std::int32_t>(static_cast<std::uint32_t>(
         platform::GetBigEndian(record.data() + drive::track_extent_layout::kLength, 4)));
     // The disc's own strings come first, then one a track in track order.

@@ -1,6 +1,8 @@
 #include "drive/DiscPosition.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,8 +30,8 @@ constexpr std::size_t kRelativeAddress = 12;  // 4 bytes
 constexpr std::uint32_t kFullTocAllocation = 2000;
 constexpr std::uint32_t kTocAllocation = 804;
 constexpr std::int32_t kFramesBeforeBlockZero = 150;
-// The last block of a track that a session closes lies two blocks before its lead-out.
-constexpr std::int32_t kSessionEndOffset = 152;
+// A track that a session closes ends with two run-out blocks before the session's lead-out.
+constexpr std::int32_t kRunOutBlocks = 2;
 
 // The probe window of the boundary search: slot p holds the relative address seen at absolute
 // address L - 20 + p.
@@ -56,24 +58,35 @@ std::int32_t TocAddress(const std::vector<std::uint8_t>& toc, long index) {
   return Signed32(toc.data() + at + kAddress);
 }
 
-}  // namespace
-
-void ReadQPosition(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                   std::int32_t blockAddress, QPosition& position) {
+// Both commands of a Q position read, whose outputs are set whatever the status; true when the
+// drive carried out both (a refused SEEK leaves the head elsewhere, so its answer is not the
+// block's).
+bool ProbeQPosition(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                    std::int32_t blockAddress, QPosition& position) {
   using namespace position_layout;
-  Seek10(transport, adapter, target, static_cast<std::uint32_t>(blockAddress));
+  const std::int32_t seek =
+      Seek10(transport, adapter, target, static_cast<std::uint32_t>(blockAddress));
   std::array<std::uint8_t, kSubChannelArea> area{};
-  ReadSubChannel(transport, adapter, target, 1, 0, kSubChannelCurrentPosition, 0,
-                 kSubChannelAllocation, area.data());
+  const std::int32_t read =
+      ReadSubChannel(transport, adapter, target, 1, 0, kSubChannelCurrentPosition, 0,
+                     kSubChannelAllocation, area.data());
   position.adrControl = area[kAdrControl];
   position.track = area[kTrack];
   position.index = area[kIndex];
   position.absoluteAddress = Signed32(area.data() + kAbsoluteAddress);
   position.relativeAddress = Signed32(area.data() + kRelativeAddress);
+  return seek == 1 && read == 1;
 }
 
-std::int32_t LocateTrackBoundary(ScsiTransport& transport, std::uint8_t adapter,
-                                 std::uint8_t target, std::int32_t blockAddress) {
+// The boundary search of LocateTrackBoundary. Slots of blocks before `trackStart` are passed
+// over, neither a drop nor a bound: a track's end lies after its start, and around a track of a
+// few blocks the window also holds the end of the track before it and its own pre-gap, whose
+// drop and negative addresses would otherwise be taken for the boundary or keep the search from
+// reaching it. With `stopWhenRefused` the search ends, without a boundary, at the first probe the
+// drive refuses. Nothing when no drop showed.
+std::optional<std::int32_t> SearchBoundary(ScsiTransport& transport, std::uint8_t adapter,
+                                           std::uint8_t target, std::int32_t blockAddress,
+                                           std::int64_t trackStart, bool stopWhenRefused) {
   const std::int64_t l = blockAddress;
   std::array<long, kWindowSlots> window;
   window.fill(kEmptySlot);
@@ -86,7 +99,10 @@ std::int32_t LocateTrackBoundary(ScsiTransport& transport, std::uint8_t adapter,
     if (probes % 2 == 1) offset = offset < upper ? offset + 1 : lower;
     ++probes;
     QPosition q;
-    ReadQPosition(transport, adapter, target, static_cast<std::int32_t>(l + offset), q);
+    if (!ProbeQPosition(transport, adapter, target, static_cast<std::int32_t>(l + offset), q) &&
+        stopWhenRefused) {
+      return std::nullopt;
+    }
     if (l - kWindowCentre < q.absoluteAddress && q.absoluteAddress < l + kWindowCentre) {
       window[static_cast<std::size_t>(q.absoluteAddress - l + kWindowCentre)] = q.relativeAddress;
     }
@@ -94,53 +110,127 @@ std::int32_t LocateTrackBoundary(ScsiTransport& transport, std::uint8_t adapter,
     for (int p = 0; p < kWindowUsed - 1; ++p) {
       const long here = window[static_cast<std::size_t>(p)];
       const long next = window[static_cast<std::size_t>(p) + 1];
-      if (here != kEmptySlot && next != kEmptySlot && here > next) {
+      const bool inTrack = l - kWindowCentre + p >= trackStart;
+      if (inTrack && here != kEmptySlot && next != kEmptySlot && here > next) {
         if (!trace.empty()) transport.platform().kernel.OutputDebugStringA(trace.c_str());
         return static_cast<std::int32_t>(l + p - (kWindowCentre - 1));
       }
       char field[24];
       std::snprintf(field, sizeof field, "%8ld", here);
       trace += field;
-      if (here != kEmptySlot && here > 0 && p - kWindowCentre > lower) lower = p - kWindowCentre;
-      if (here != kEmptySlot && here < 0 && p - kWindowCentre < upper) upper = p - kWindowCentre;
+      if (!inTrack || here == kEmptySlot) continue;
+      if (here > 0 && p - kWindowCentre > lower) lower = p - kWindowCentre;
+      if (here < 0 && p - kWindowCentre < upper) upper = p - kWindowCentre;
     }
     transport.platform().kernel.OutputDebugStringA(trace.c_str());
   }
-  return blockAddress;
+  return std::nullopt;
 }
 
-std::int32_t SessionEndOfTrack(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                               std::uint8_t track) {
+// The session end the full TOC gives for `track`: the start of its session's lead-out, when the
+// track is the session's last and a further session can follow. `status` is that of the READ
+// TOC.
+struct SessionLeadOut {
+  std::int32_t status = 1;
+  std::optional<std::int32_t> leadOut;
+};
+
+SessionLeadOut ReadSessionLeadOut(ScsiTransport& transport, std::uint8_t adapter,
+                                  std::uint8_t target, std::uint8_t track) {
   using namespace full_toc_layout;
   const std::uint8_t bcdTrack = ToBcd(track);
   std::vector<std::uint8_t> area(kFullTocAllocation, 0);
-  if (ReadTocFormatInControlByte(transport, adapter, target, kTocFormatFullToc, kFullTocAllocation,
-                                 area.data()) != 1) {
-    return -1;
-  }
+  const std::int32_t status = ReadTocFormatInControlByte(
+      transport, adapter, target, kTocFormatFullToc, kFullTocAllocation, area.data());
+  if (status != 1) return {status, std::nullopt};
   const auto dataLength = static_cast<std::size_t>(platform::GetBigEndian(&area[kDataLength], 2));
   const FullTocDescriptors descriptors(area, dataLength / kDescriptorSize);
-  std::optional<std::int32_t> end;
+  std::optional<std::int32_t> leadOut;
   bool appendable = false;
   for (std::size_t i = 0; i < descriptors.size(); ++i) {
     const auto d = descriptors[i];
     if (d[kPoint] == kPointLastTrack && d[kPmin] == bcdTrack && i + 1 < descriptors.size()) {
-      const auto leadOut = descriptors[i + 1];
-      end = MinuteSecondFrameToBlock(FromBcd(leadOut[kPmin]), FromBcd(leadOut[kPsec]),
-                                     FromBcd(leadOut[kPframe])) -
-            kSessionEndOffset;
+      const auto next = descriptors[i + 1];
+      leadOut = MinuteSecondFrameToBlock(FromBcd(next[kPmin]), FromBcd(next[kPsec]),
+                                         FromBcd(next[kPframe])) -
+                kFramesBeforeBlockZero;
     }
-    if (d[kPoint] == kPointNextProgramArea && d[kMin] != 0xFF && end) appendable = true;
+    if (d[kPoint] == kPointNextProgramArea && d[kMin] != 0xFF && leadOut) appendable = true;
   }
-  return appendable ? *end : -1;
+  return {1, appendable ? leadOut : std::nullopt};
 }
 
-std::int32_t TrackExtent(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
-                         std::uint8_t track, TrackExtentRecord& record) {
+// The end of a track that the next one follows in its session: the block before the next
+// track's pre-gap, as the Q channel shows it. Nothing when the drive refused a probe or its
+// answers did not lead to an end.
+std::optional<std::int32_t> ProbeEndBeforeNext(ScsiTransport& transport, std::uint8_t adapter,
+                                               std::uint8_t target, std::int32_t start,
+                                               std::int32_t next) {
+  // Find the last block before `next` and the index it belongs to: index 1 means the next
+  // track has no pre-gap.
+  std::optional<QPosition> before;
+  for (int i = 0; i <= kLastPregapProbe; ++i) {
+    QPosition q;
+    if (!ProbeQPosition(transport, adapter, target, next - (i % 4), q)) return std::nullopt;
+    if (q.absoluteAddress < next) before = q;
+    if (before && before->absoluteAddress == next - 1) break;
+  }
+  if (!before) return std::nullopt;
+  if (before->index == 1) return next;
+  // Step back through the pre-gap until the track itself shows, then narrow the step. The
+  // steps stop at the track's start, which a one-block track lies right before the pre-gap.
+  int step = 50;
+  std::int32_t position = next - 50;
+  QPosition q;
+  bool settled = false;
+  for (int probe = 0; probe < kPregapSearchProbes && !settled; ++probe) {
+    if (!ProbeQPosition(transport, adapter, target, position, q)) return std::nullopt;
+    if (q.index == 0) {
+      position = std::max(position - step, start);
+    } else {
+      if (position + step < next) position += step;
+      step /= 2;
+    }
+    settled = step <= 1;
+  }
+  // A drive that shows index 0 all the way back gives no end.
+  if (!settled) return std::nullopt;
+  return SearchBoundary(transport, adapter, target, q.absoluteAddress, start, true);
+}
+
+}  // namespace
+
+void ReadQPosition(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                   std::int32_t blockAddress, QPosition& position) {
+  ProbeQPosition(transport, adapter, target, blockAddress, position);
+}
+
+std::int32_t LocateTrackBoundary(ScsiTransport& transport, std::uint8_t adapter,
+                                 std::uint8_t target, std::int32_t blockAddress) {
+  return SearchBoundary(transport, adapter, target, blockAddress,
+                        std::numeric_limits<std::int64_t>::min(), false)
+      .value_or(blockAddress);
+}
+
+std::int32_t SessionEndOfTrack(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                               std::uint8_t track) {
+  const SessionLeadOut session = ReadSessionLeadOut(transport, adapter, target, track);
+  return session.leadOut ? *session.leadOut - kRunOutBlocks : -1;
+}
+
+TrackExtentOutcome FindTrackExtent(ScsiTransport& transport, std::uint8_t adapter,
+                                   std::uint8_t target, std::uint8_t track,
+                                   TrackExtentRecord& record) {
   using namespace toc_layout;
-  const std::int32_t sessionEnd = SessionEndOfTrack(transport, adapter, target, track);
+  const SessionLeadOut session = ReadSessionLeadOut(transport, adapter, target, track);
+  // A drive that refuses the full TOC tells no session ends; the lengths then come from the
+  // table and the probes alone, and the probes cannot tell the gap between two sessions from a
+  // pre-gap.
+  const bool sessionsKnown = session.status == 1;
   std::vector<std::uint8_t> toc(kTocAllocation, 0);
-  ReadTocFormatInControlByte(transport, adapter, target, kTocFormatToc, kTocAllocation, toc.data());
+  const std::int32_t status = ReadTocFormatInControlByte(transport, adapter, target, kTocFormatToc,
+                                                         kTocAllocation, toc.data());
+  if (status != 1) return {status, false};
   const int first = toc[kFirst];
   const int last = toc[kLast];
   const long k = static_cast<long>(track) - first;
@@ -148,46 +238,33 @@ std::int32_t TrackExtent(ScsiTransport& transport, std::uint8_t adapter, std::ui
   const std::int32_t next = TocAddress(toc, k + 1);
 
   std::int32_t end = next;
-  if (sessionEnd != -1) {
-    end = sessionEnd;
+  bool verified = true;
+  if (session.leadOut) {
+    // The run-out blocks are not the track's; a track too short to hold them keeps one block,
+    // so a length never falls as the track grows and never below 1.
+    end = std::max(*session.leadOut - kRunOutBlocks, std::min(start + 1, *session.leadOut));
   } else if (track < last) {
-    // Find the last block before `next` and the index it belongs to: index 1 means the next
-    // track has no pre-gap. When no probe lands before `next`, the table's address stands.
-    std::optional<QPosition> before;
-    for (int i = 0; i <= kLastPregapProbe; ++i) {
-      QPosition q;
-      ReadQPosition(transport, adapter, target, next - (i % 4), q);
-      if (q.absoluteAddress < next) before = q;
-      if (before && before->absoluteAddress == next - 1) break;
-    }
-    if (before && before->index != 1) {
-      // Step back through the pre-gap until the track itself shows, then narrow the step.
-      int step = 50;
-      std::int32_t position = next - 50;
-      QPosition q;
-      bool settled = false;
-      for (int probe = 0; probe < kPregapSearchProbes && position >= start; ++probe) {
-        ReadQPosition(transport, adapter, target, position, q);
-        if (q.index == 0) {
-          position -= step;
-        } else {
-          if (position + step < next) position += step;
-          step /= 2;
-        }
-        if (step <= 1) {
-          settled = true;
-          break;
-        }
-      }
-      // A drive that shows index 0 all the way back leaves the table's address standing.
-      if (settled) end = LocateTrackBoundary(transport, adapter, target, q.absoluteAddress);
-    }
+    const std::optional<std::int32_t> probed =
+        ProbeEndBeforeNext(transport, adapter, target, start, next);
+    // Without an answer of the drive the table's address is all there is.
+    verified = probed.has_value() && sessionsKnown;
+    if (probed) end = *probed;
+  }
+  if (end < start) {
+    // A table whose next address lies before the track's own gives no length.
+    end = start;
+    verified = false;
   }
   platform::PutBigEndian(record.data() + track_extent_layout::kStartFrame,
                          static_cast<std::uint32_t>(start + kFramesBeforeBlockZero), 4);
   platform::PutBigEndian(record.data() + track_extent_layout::kLength,
                          static_cast<std::uint32_t>(end - start), 4);
-  return 1;
+  return {1, verified};
+}
+
+std::int32_t TrackExtent(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
+                         std::uint8_t track, TrackExtentRecord& record) {
+  return FindTrackExtent(transport, adapter, target, track, record).status;
 }
 
 }  // namespace korvel::drive

@@ -48,10 +48,26 @@ inline constexpr std::size_t kLength = 6;      // 4 bytes
 }  // namespace track_extent_layout
 
 // Writes where `track` starts and how long it really is: up to the end of its session, the
-// lead-out, or the block before the next track's pre-gap as the Q channel shows it. Always 1.
-// A track number outside the table of contents reads as a zero entry.
+// lead-out, or the block before the next track's pre-gap as the Q channel shows it. 1, or the
+// status of the READ TOC that failed, which leaves the record as it was. A track number outside
+// the table of contents reads as a zero entry.
 std::int32_t TrackExtent(transport::ScsiTransport& transport, std::uint8_t adapter,
                          std::uint8_t target, std::uint8_t track, TrackExtentRecord& record);
+
+// What TrackExtent finds, and whether the drive confirmed the length it wrote.
+struct TrackExtentOutcome {
+  std::int32_t status = 1;  // as TrackExtent returns it
+  // false: the Q channel probes were refused or led to no end, so the length is the table of
+  // contents' distance to the next track (pre-gap included); or the table gave none at all; or
+  // the drive refused the full TOC, so that a session's end could not be told from a pre-gap.
+  bool lengthVerified = true;
+};
+
+// TrackExtent with the same commands in the same order, saying whether the length was found.
+// The search ends at the first probe the drive refuses.
+TrackExtentOutcome FindTrackExtent(transport::ScsiTransport& transport, std::uint8_t adapter,
+                                   std::uint8_t target, std::uint8_t track,
+                                   TrackExtentRecord& record);
 
 // Bounds of the searches that the drive's answers steer: a drive that keeps answering the same
 // (a failed READ SUB-CHANNEL reads as index 0 in a zeroed area) must not keep them going.

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/DiscInfoCommand.h"
@@ -111,6 +113,164 @@ INSTANTIATE_TEST_SUITE_P(
                       NoTracksCase{"BlankDisc",
                                    {{"blank", true}},
                                    "the disc in drive 0:2 is blank: it holds no tracks yet"}),
+    [](const auto& info) { return info.param.name; });
+
+// What `tracks` prints when a command of the extent search fails, when the drive refuses the
+// Q sub-channel probes, and for one-block tracks; discs without CD-TEXT, so READ TOC number 4 is
+// the full TOC and number 5 the table of contents that track 1's extent reads.
+struct TrackFailureCase {
+  std::string name;
+  json disc;
+  json faults;
+  int exitCode;
+  std::vector<std::string> rows;  // the track lines of the table
+  std::string appendable;
+  std::string error;                              // stderr without "korvelfw: " and the newline
+  std::vector<std::pair<int, bool>> jsonLengths;  // length and length_verified of each track
+};
+
+void PrintTo(const TrackFailureCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class TracksFailureTest : public ::testing::TestWithParam<TrackFailureCase> {};
+
+TEST_P(TracksFailureTest, PrintsOnlyLengthsFoundAndNamesWhatFailed) {
+  const TrackFailureCase& c = GetParam();
+  TempFolder folder;
+  const std::string scenario = "--simulate=" + DiscScenario(folder, c.disc, {{"faults", c.faults}});
+  const ProgramRun text = Korvelfw({scenario, "tracks"});
+  EXPECT_EQ(text.exitCode, c.exitCode);
+  if (c.error.empty()) {
+    std::string expected =
+        "Drive 0:2: KORVEL   CD-R   RZ5140    1.00\n"
+        "Track Session Kind   Start     Start MSF  Length    CD-TEXT\n";
+    for (const std::string& row : c.rows) expected += row + "\n";
+    expected += "Appendable: " + c.appendable + "\n";
+    EXPECT_EQ(text.out, expected);
+    EXPECT_EQ(text.err, "");
+  } else {
+    EXPECT_EQ(text.out, "");
+    EXPECT_EQ(text.err, "korvelfw: " + c.error + "\n");
+  }
+  const ProgramRun document = Korvelfw({scenario, "tracks", "--json"});
+  EXPECT_EQ(document.exitCode, c.exitCode);
+  const json out = json::parse(document.out);
+  if (!c.error.empty()) {
+    EXPECT_EQ(out["error"], c.error);
+  }
+  ASSERT_EQ(out["tracks"].size(), c.jsonLengths.size());
+  for (std::size_t i = 0; i < c.jsonLengths.size(); ++i) {
+    EXPECT_EQ(out["tracks"][i]["length"], c.jsonLengths[i].first) << i;
+    EXPECT_EQ(out["tracks"][i]["length_verified"], c.jsonLengths[i].second) << i;
+  }
+}
+
+json TwoAudioTracks() {
+  return {
+      {"sessions",
+       json::array(
+           {{{"tracks", json::array({{{"mode", "audio"}, {"blocks", 1000}},
+                                     {{"mode", "audio"}, {"blocks", 500}, {"pregap", 150}}})}}})}};
+}
+
+json Fault(const std::string& opcode, int occurrence) {
+  return json::array({{{"opcode", opcode}, {"occurrence", occurrence}, {"sense", "05/24/00"}}});
+}
+
+// Two open sessions of mode 1 tracks with these blocks.
+json OpenSessions(std::vector<std::vector<int>> sessions) {
+  json list = json::array();
+  for (const auto& blocks : sessions) {
+    json tracks = json::array();
+    for (int b : blocks) tracks.push_back({{"mode", "mode1"}, {"blocks", b}});
+    list.push_back({{"tracks", tracks}});
+  }
+  return {{"appendable", true}, {"sessions", list}};
+}
+
+const char* const kAudioTrack2 = "    2       1 audio  1150      00:15:25   500";
+const char* const kOpen = "yes, a further session can be written";
+const char* const kReadTocFailed = "READ TOC to drive 0:2 failed (status 4, sense 05/24/00)";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TracksFailureTest,
+    ::testing::Values(
+        TrackFailureCase{"NormalTracks",
+                         TwoAudioTracks(),
+                         json::array(),
+                         0,
+                         {"    1       1 audio  0         00:00:00   1000", kAudioTrack2},
+                         "no",
+                         "",
+                         {{1000, true}, {500, true}}},
+        // Without the full TOC no session end is known: the search still finds track 1's end,
+        // but cannot tell it from the end of a session.
+        TrackFailureCase{
+            "TocFormat2Refused",
+            TwoAudioTracks(),
+            Fault("0x43", 4),
+            0,
+            {"    1       1 audio  0         00:00:00   1000 (not verified)", kAudioTrack2},
+            "no",
+            "",
+            {{1000, false}, {500, true}}},
+        TrackFailureCase{
+            "TocFormat0Refused", TwoAudioTracks(), Fault("0x43", 5), 1, {}, "", kReadTocFailed, {}},
+        TrackFailureCase{
+            "SubChannelRefused",
+            TwoAudioTracks(),
+            Fault("0x42", 1),
+            0,
+            {"    1       1 audio  0         00:00:00   1150 (not verified)", kAudioTrack2},
+            "no",
+            "",
+            {{1150, false}, {500, true}}},
+        TrackFailureCase{
+            "SeekRefused",
+            TwoAudioTracks(),
+            Fault("0x2B", 1),
+            0,
+            {"    1       1 audio  0         00:00:00   1150 (not verified)", kAudioTrack2},
+            "no",
+            "",
+            {{1150, false}, {500, true}}},
+        // Session 1 ends with the one block 600; session 2 starts 601 + 6750 + 4500 + 150.
+        TrackFailureCase{"OneBlockTrackEndsASession",
+                         OpenSessions({{600, 1}, {300}}),
+                         json::array(),
+                         0,
+                         {"    1       1 mode1  0         00:00:00   600",
+                          "    2       1 mode1  600       00:08:00   1",
+                          "    3       2 mode1  12001     02:40:01   298"},
+                         kOpen,
+                         "",
+                         {{600, true}, {1, true}, {298, true}}},
+        TrackFailureCase{"OneBlockFirstSession",
+                         OpenSessions({{1}, {300}}),
+                         json::array(),
+                         0,
+                         {"    1       1 mode1  0         00:00:00   1",
+                          "    2       2 mode1  11401     02:32:01   298"},
+                         kOpen,
+                         "",
+                         {{1, true}, {298, true}}},
+        TrackFailureCase{
+            "OneBlockTrackBeforeAPregap",
+            {{"sessions",
+              json::array(
+                  {{{"tracks",
+                     json::array({{{"mode", "audio"}, {"blocks", 1000}},
+                                  {{"mode", "audio"}, {"blocks", 1}},
+                                  {{"mode", "audio"}, {"blocks", 500}, {"pregap", 150}}})}}})}},
+            json::array(),
+            0,
+            {"    1       1 audio  0         00:00:00   1000",
+             "    2       1 audio  1000      00:13:25   1",
+             "    3       1 audio  1151      00:15:26   500"},
+            "no",
+            "",
+            {{1000, true}, {1, true}, {500, true}}}),
     [](const auto& info) { return info.param.name; });
 
 TEST(DiscInfoCommandTest, JsonOfARecordableDiscWithTheMakersFacts) {

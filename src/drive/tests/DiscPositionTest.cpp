@@ -4,6 +4,9 @@
 // search going.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -238,17 +241,12 @@ TEST(TrackExtentTest, WithoutAPregapTheNextTrackStartEndsTheTrack) {
 TEST(TrackExtentTest, ADriveThatAlwaysShowsIndexZeroCannotKeepTheSearchGoing) {
   ScriptedDiscTransport rig;
   rig.state.toc[kTocFormatToc] = Toc({{1, false, 0}, {2, false, 15150}}, 30000);
+  rig.state.toc[kTocFormatFullToc] = OneSessionFullToc(0xFF);
   rig.state.qAt = [](std::int32_t lba) { return QPosition{2, 0, lba, -1, 0x10}; };
   TrackExtentRecord record{};
-  EXPECT_EQ(TrackExtent(rig.transport, kA, kT, 1, record), 1);
-  EXPECT_EQ(RecordField(record, track_extent_layout::kLength), 15150);
-}
-
-TEST(TrackExtentTest, ADriveWhoseSubChannelFailsLeavesTheTablesEnd) {
-  ScriptedDiscTransport rig;
-  rig.state.toc[kTocFormatToc] = Toc({{1, false, 0}, {2, false, 15150}}, 30000);
-  TrackExtentRecord record{};
-  EXPECT_EQ(TrackExtent(rig.transport, kA, kT, 1, record), 1);
+  const TrackExtentOutcome outcome = FindTrackExtent(rig.transport, kA, kT, 1, record);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_FALSE(outcome.lengthVerified);
   EXPECT_EQ(RecordField(record, track_extent_layout::kLength), 15150);
 }
 
@@ -269,6 +267,198 @@ TEST(TrackExtentTest, ATrackOutsideTheTableReadsAsAZeroEntry) {
   EXPECT_EQ(TrackExtent(rig.transport, kA, kT, 200, record), 1);
   EXPECT_EQ(RecordField(record, track_extent_layout::kStartFrame), 150);
 }
+
+// --- FindTrackExtent: failures and short tracks
+// ---------------------------------------------------
+
+// Where a track lies on a scripted disc: its pre-gap from `pregapStart`, index 1 from `start`, up
+// to `end` (exclusive). Blocks outside every track read as the lead-out.
+struct TrackSpan {
+  std::uint8_t number;
+  std::int32_t pregapStart;
+  std::int32_t start;
+  std::int32_t end;
+};
+
+std::function<std::optional<QPosition>(std::int32_t)> QChannelOf(std::vector<TrackSpan> spans) {
+  return [spans](std::int32_t lba) -> std::optional<QPosition> {
+    for (const TrackSpan& s : spans) {
+      if (lba >= s.pregapStart && lba < s.end) {
+        return QPosition{s.number, static_cast<std::uint8_t>(lba < s.start ? 0 : 1), lba,
+                         lba - s.start, 0x14};
+      }
+    }
+    return QPosition{0xAA, 1, lba, 0, 0x14};
+  };
+}
+
+// An open session 1 whose last track is `lastTrack` (BCD) and whose lead-out starts at the BCD
+// time `leadOut`, followed by a closed session 2 holding track `lastTrack` + 1.
+Bytes OpenFirstSessionFullToc(int lastTrack, std::array<int, 3> leadOut) {
+  return FullToc(
+      {Descriptor(1, 0xA0, {0, 0, 0}, {0x01, 0, 0}),
+       Descriptor(1, 0xA1, {0, 0, 0}, {lastTrack, 0, 0}), Descriptor(1, 0xA2, {0, 0, 0}, leadOut),
+       Descriptor(1, 0x01, {0, 0, 0}, {0x00, 0x02, 0x00}),
+       Descriptor(1, 0xB0, {0x05, 0x30, 0x00}, {0x79, 0x59, 0x74}),
+       Descriptor(2, 0xA0, {0, 0, 0}, {lastTrack + 1, 0, 0}),
+       Descriptor(2, 0xA1, {0, 0, 0}, {lastTrack + 1, 0, 0}),
+       Descriptor(2, 0xA2, {0, 0, 0}, {0x10, 0, 0}),
+       Descriptor(2, 0xB0, {0xFF, 0xFF, 0xFF}, {0x79, 0x59, 0x74})},
+      2);
+}
+
+struct ExtentCase {
+  std::string name;
+  std::function<void(ScriptedDiscTransport&)> disc;
+  std::uint8_t track;
+  std::int32_t status;
+  std::optional<std::int32_t> startFrame;  // nothing: the record is left as it was
+  std::optional<std::int32_t> length;
+  bool verified;
+  std::size_t commandsAtMost;
+};
+
+void PrintTo(const ExtentCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class FindTrackExtentTest : public ::testing::TestWithParam<ExtentCase> {};
+
+TEST_P(FindTrackExtentTest, ReportsTheLengthFoundOrWhyNot) {
+  const ExtentCase& c = GetParam();
+  ScriptedDiscTransport rig;
+  c.disc(rig);
+  TrackExtentRecord record;
+  record.fill(0xEE);
+  const TrackExtentOutcome outcome = FindTrackExtent(rig.transport, kA, kT, c.track, record);
+  EXPECT_EQ(outcome.status, c.status);
+  EXPECT_EQ(outcome.lengthVerified, c.verified);
+  EXPECT_EQ(TrackExtent(rig.transport, kA, kT, c.track, record), c.status);
+  EXPECT_EQ(record[0], 0xEE);
+  EXPECT_EQ(record[1], 0xEE);
+  if (c.startFrame) {
+    EXPECT_EQ(RecordField(record, track_extent_layout::kStartFrame), *c.startFrame);
+    EXPECT_EQ(RecordField(record, track_extent_layout::kLength), *c.length);
+  } else {
+    EXPECT_EQ(record,
+              (TrackExtentRecord{0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE, 0xEE}));
+  }
+  // Both calls together; a refused command ends the search at once.
+  EXPECT_LE(rig.state.cdbs.size(), 2 * c.commandsAtMost);
+  // The session end is asked first, with the full TOC; then the table of contents.
+  ASSERT_GE(rig.state.cdbs.size(), 1u);
+  EXPECT_EQ(rig.state.cdbs[0], Cdb({0x43, 0, 0, 0, 0, 0, 0, 0x07, 0xD0, 0x80}));
+  if (c.status == 1 || rig.state.toc.count(kTocFormatFullToc)) {
+    ASSERT_GE(rig.state.cdbs.size(), 2u);
+    EXPECT_EQ(rig.state.cdbs[1], Cdb({0x43, 0, 0, 0, 0, 0, 0, 0x03, 0x24, 0x00}));
+  }
+}
+
+// Track 1 at 0..14999, track 2's pre-gap 15000..15149, track 2 at 15150..29999, lead-out 30000.
+void NormalDisc(ScriptedDiscTransport& rig) {
+  TwoAudioTracks(rig, 150);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FindTrackExtentTest,
+    ::testing::Values(
+        ExtentCase{"NormalTrackBeforeAPregap", NormalDisc, 1, 1, 150, 15000, true, 4000},
+        ExtentCase{"NormalLastTrack", NormalDisc, 2, 1, 15300, 14850, true, 2},
+        ExtentCase{"TocFormat0Refused",
+                   [](ScriptedDiscTransport& rig) {
+                     NormalDisc(rig);
+                     rig.state.toc.erase(kTocFormatToc);
+                   },
+                   1, 4, std::nullopt, std::nullopt, false, 2},
+        ExtentCase{"TocFormat2Refused",
+                   [](ScriptedDiscTransport& rig) {
+                     NormalDisc(rig);
+                     rig.state.toc.erase(kTocFormatFullToc);
+                   },
+                   1, 1, 150, 15000, false, 4000},
+        // The disc's last track ends at the lead-out whether or not the sessions are known.
+        ExtentCase{"TocFormat2RefusedLastTrack",
+                   [](ScriptedDiscTransport& rig) {
+                     NormalDisc(rig);
+                     rig.state.toc.erase(kTocFormatFullToc);
+                   },
+                   2, 1, 15300, 14850, true, 2},
+        ExtentCase{"SubChannelRefused",
+                   [](ScriptedDiscTransport& rig) {
+                     NormalDisc(rig);
+                     rig.state.qAt = nullptr;
+                   },
+                   1, 1, 150, 15150, false, 4},
+        ExtentCase{"SeekRefused",
+                   [](ScriptedDiscTransport& rig) {
+                     NormalDisc(rig);
+                     rig.state.refuseSeek = true;
+                   },
+                   1, 1, 150, 15150, false, 4},
+        // Track 2 is one block (600) and ends session 1, whose lead-out is at 601 (00:10:01 as a
+        // frame); track 3 opens session 2 at 601 + 6750 + 4500 + 150.
+        ExtentCase{"OneBlockTrackEndsASession",
+                   [](ScriptedDiscTransport& rig) {
+                     rig.state.toc[kTocFormatToc] =
+                         Toc({{1, true, 0}, {2, true, 600}, {3, true, 12001}}, 12301);
+                     rig.state.toc[kTocFormatFullToc] = OpenFirstSessionFullToc(0x02, {0, 0x10, 1});
+                     rig.state.qAt =
+                         QChannelOf({{1, 0, 0, 600}, {2, 600, 600, 601}, {3, 11851, 12001, 12301}});
+                   },
+                   2, 1, 750, 1, true, 2},
+        // Session 1 is one block: lead-out at block 1 (00:02:01).
+        ExtentCase{"OneBlockFirstSession",
+                   [](ScriptedDiscTransport& rig) {
+                     rig.state.toc[kTocFormatToc] = Toc({{1, true, 0}, {2, true, 11401}}, 11701);
+                     rig.state.toc[kTocFormatFullToc] = OpenFirstSessionFullToc(0x01, {0, 0x02, 1});
+                     rig.state.qAt = QChannelOf({{1, 0, 0, 1}, {2, 11251, 11401, 11701}});
+                   },
+                   1, 1, 150, 1, true, 2},
+        // A 600-block track ending an open session: its last two blocks are the run-out.
+        ExtentCase{"NormalTrackEndsASession",
+                   [](ScriptedDiscTransport& rig) {
+                     rig.state.toc[kTocFormatToc] = Toc({{1, true, 0}, {2, true, 12000}}, 12300);
+                     rig.state.toc[kTocFormatFullToc] = OpenFirstSessionFullToc(0x01, {0, 0x10, 0});
+                   },
+                   1, 1, 150, 598, true, 2},
+        // Too short for the two run-out blocks: the lead-out ends it.
+        ExtentCase{"TwoBlockTrackEndsASession",
+                   [](ScriptedDiscTransport& rig) {
+                     rig.state.toc[kTocFormatToc] = Toc({{1, true, 0}, {2, true, 11402}}, 11702);
+                     rig.state.toc[kTocFormatFullToc] = OpenFirstSessionFullToc(0x01, {0, 0x02, 2});
+                   },
+                   1, 1, 150, 1, true, 2},
+        // Track 2 is block 1000 alone, straight after track 1; track 3's pre-gap 1001..1150.
+        ExtentCase{"OneBlockTrackBeforeAPregap",
+                   [](ScriptedDiscTransport& rig) {
+                     rig.state.toc[kTocFormatToc] =
+                         Toc({{1, false, 0}, {2, false, 1000}, {3, false, 1151}}, 1651);
+                     rig.state.toc[kTocFormatFullToc] = OneSessionFullToc(0xFF);
+                     rig.state.qAt = QChannelOf(
+                         {{1, 0, 0, 1000}, {2, 1000, 1000, 1001}, {3, 1001, 1151, 1651}});
+                   },
+                   2, 1, 1150, 1, true, 4000},
+        // The same with a pre-gap of its own, 1000..1149, before block 1150.
+        ExtentCase{"OneBlockTrackBetweenPregaps",
+                   [](ScriptedDiscTransport& rig) {
+                     rig.state.toc[kTocFormatToc] =
+                         Toc({{1, false, 0}, {2, false, 1150}, {3, false, 1301}}, 1801);
+                     rig.state.toc[kTocFormatFullToc] = OneSessionFullToc(0xFF);
+                     rig.state.qAt = QChannelOf(
+                         {{1, 0, 0, 1000}, {2, 1000, 1150, 1151}, {3, 1151, 1301, 1801}});
+                   },
+                   2, 1, 1300, 1, true, 4000},
+        // A one-block track and no pre-gap after it.
+        ExtentCase{"OneBlockTrackBeforeATrack",
+                   [](ScriptedDiscTransport& rig) {
+                     rig.state.toc[kTocFormatToc] =
+                         Toc({{1, false, 0}, {2, false, 1000}, {3, false, 1001}}, 1501);
+                     rig.state.toc[kTocFormatFullToc] = OneSessionFullToc(0xFF);
+                     rig.state.qAt = QChannelOf(
+                         {{1, 0, 0, 1000}, {2, 1000, 1000, 1001}, {3, 1001, 1001, 1501}});
+                   },
+                   2, 1, 1150, 1, true, 20}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace korvel::drive

@@ -34,6 +34,8 @@ struct ScriptedDiscState {
   // READ TOC answers by format (taken from the control byte or byte 2); a format without an
   // answer fails.
   std::map<int, std::vector<std::uint8_t>> toc;
+  // SEEK(10) fails with 05/24/00 and leaves the head where it was.
+  bool refuseSeek = false;
   std::vector<std::vector<std::uint8_t>> cdbs;
   std::vector<std::uint32_t> lengths;
   std::int32_t head = 0;
@@ -48,6 +50,7 @@ class ScriptedDiscBackend : public transport::CommandBackend {
     state_.lengths.push_back(request.length);
     switch (request.cdb[0]) {
       case 0x2B:  // SEEK(10): 24-bit address in bytes 3..5
+        if (state_.refuseSeek) return IllegalRequest();
         state_.head = static_cast<std::int32_t>(platform::GetBigEndian(request.cdb + 3, 3));
         if (state_.head & 0x800000) state_.head -= 0x1000000;
         return Good();
