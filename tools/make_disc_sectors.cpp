@@ -8,9 +8,11 @@
 #include <fstream>
 #include <iostream>
 #include <numbers>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "machine/PrintableText.h"
 #include "output_file.h"
 #include "raw_sectors.h"
 
@@ -87,7 +89,15 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({1, 2}));
   raw->add_option("--start", start, "the disc address of the first sector")
       ->check(CLI::Range(0, 449849));
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    // The parser's messages quote the arguments it refused, which may hold anything.
+    std::ostringstream message;
+    const int code = app.exit(error, std::cout, message);
+    std::cerr << korvel::machine::PrintableLines(message.str());
+    return code;
+  }
   if (const std::string refusal = korvel::tools::OutputRefusal(output); !refusal.empty()) {
     std::cerr << "korvel-disc-sectors: cannot write " << output << ": " << refusal << '\n';
     return kExitFailed;

@@ -7,15 +7,18 @@
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "formats/ImageCheck.h"
 #include "formats/SampleImage.h"
+#include "machine/PrintableText.h"
 #include "output_file.h"
 
 namespace {
 
 using korvel::formats::UpgradeFileFormat;
+using korvel::machine::PrintableText;
 
 constexpr int kExitWriteFailed = 1;
 constexpr int kExitBadUsage = 2;
@@ -73,12 +76,15 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::ParseError& error) {
-    app.exit(error);
+    // The parser's messages quote the arguments it refused, which may hold anything.
+    std::ostringstream message;
+    app.exit(error, std::cout, message);
+    std::cerr << korvel::machine::PrintableLines(message.str());
     return kExitBadUsage;
   }
   if (revision.empty() || revision.size() > korvel::formats::kRevisionLength) {
-    std::cerr << "korvel-make-image: --revision takes 1 to 4 characters, got \"" << revision
-              << "\"\n";
+    std::cerr << "korvel-make-image: --revision takes 1 to 4 characters, got \""
+              << PrintableText(revision) << "\"\n";
     return kExitBadUsage;
   }
   const UpgradeFileFormat& format =
@@ -87,13 +93,14 @@ int main(int argc, char** argv) {
   if (!ApplyBreak(breakChoice, image, format)) {
     std::cerr << "korvel-make-image: --break takes signature-case, checksum-le, checksum or "
                  "truncate=N, got \""
-              << breakChoice << "\"\n";
+              << PrintableText(breakChoice) << "\"\n";
     return kExitBadUsage;
   }
   korvel::formats::AppendTrailingBytes(image, static_cast<std::size_t>(trailing), seed);
 
   if (const std::string refusal = korvel::tools::OutputRefusal(output); !refusal.empty()) {
-    std::cerr << "korvel-make-image: cannot write " << output << ": " << refusal << "\n";
+    std::cerr << "korvel-make-image: cannot write " << PrintableText(output) << ": " << refusal
+              << "\n";
     return kExitBadUsage;
   }
   errno = 0;
@@ -102,13 +109,13 @@ int main(int argc, char** argv) {
              static_cast<std::streamsize>(image.size()));
   file.close();
   if (!file) {
-    std::cerr << "korvel-make-image: cannot write " << output << ": "
+    std::cerr << "korvel-make-image: cannot write " << PrintableText(output) << ": "
               << korvel::tools::LastWriteError() << "\n";
     return kExitWriteFailed;
   }
   const auto verdict = korvel::formats::CheckImage(image, format);
-  std::cout << "wrote " << output << ": format " << format.name << ", " << image.size()
-            << " bytes, revision \"" << revision << "\", "
+  std::cout << "wrote " << PrintableText(output) << ": format " << format.name << ", "
+            << image.size() << " bytes, revision \"" << PrintableText(revision) << "\", "
             << korvel::formats::VerdictName(verdict.kind);
   if (verdict.kind == korvel::formats::ImageVerdict::Kind::Valid ||
       verdict.kind == korvel::formats::ImageVerdict::Kind::BadChecksum) {

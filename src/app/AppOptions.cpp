@@ -3,10 +3,12 @@
 #include <CLI/CLI.hpp>
 
 #include "ProgramVersion.h"
+#include "machine/PrintableText.h"
 
 #include <algorithm>
 #include <iostream>
 #include <span>
+#include <sstream>
 #include <string_view>
 
 namespace korvel::app {
@@ -81,8 +83,12 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments,
   try {
     parser.parse(reversed);
   } catch (const CLI::ParseError& error) {
-    // Help ends with 0; any other parse failure is bad usage.
-    return parser.exit(error, std::cout, std::cerr) == 0 ? 0 : 2;
+    // Help ends with 0; any other parse failure is bad usage. The parser's messages quote the
+    // arguments it refused, which may hold anything.
+    std::ostringstream message;
+    const int code = parser.exit(error, std::cout, message);
+    std::cerr << machine::PrintableLines(message.str());
+    return code == 0 ? 0 : 2;
   }
   options.simulate = simulate->count() > 0;
   // Given but empty is bad usage, never the default: "--simulate=" names no scenario and

@@ -1,6 +1,7 @@
 #include "cli/Korvelfw.h"
 
 #include <CLI/CLI.hpp>
+#include <sstream>
 #include <string_view>
 
 #include "ProgramVersion.h"
@@ -38,6 +39,24 @@ std::string GlobalOptionsHelp(const CLI::App& app) {
     text += option->get_description() + '\n';
   }
   return text;
+}
+
+// The word that stands where the command belongs but names none ("korvelfw frob"), when the parse
+// failed for want of a command; empty otherwise.
+std::string UnknownCommand(const CLI::App& app) {
+  if (!app.get_subcommands().empty()) return {};
+  for (const std::string& argument : app.remaining()) {
+    if (!argument.starts_with('-')) return argument;
+  }
+  return {};
+}
+
+std::string CommandNames(const std::vector<std::unique_ptr<CliCommand>>& commands) {
+  std::string names;
+  for (const std::unique_ptr<CliCommand>& command : commands) {
+    names += (names.empty() ? "" : ", ") + command->name();
+  }
+  return names;
 }
 
 }  // namespace
@@ -82,14 +101,22 @@ int RunKorvelfw(int argc, const char* const* argv,
       err << "korvelfw: --simulate= needs a scenario file; --simulate alone runs the built-in "
              "PC\n";
     } else {
-      err << "korvelfw: " << empty << " gives an empty value\n";
+      err << "korvelfw: " << PrintableText(empty) << " gives an empty value\n";
     }
     return kExitBadUsage;
   }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
-    const int code = app.exit(error, out, err);
+    if (const std::string word = UnknownCommand(app); !word.empty()) {
+      err << "korvelfw: unknown command \"" << PrintableText(word) << "\"; the commands are "
+          << CommandNames(commands) << '\n';
+      return kExitBadUsage;
+    }
+    // The parser's messages quote the arguments it refused, which may hold anything.
+    std::ostringstream message;
+    const int code = app.exit(error, out, message);
+    err << PrintableLines(message.str());
     return code == 0 ? kExitSuccess : kExitBadUsage;
   }
   options.simulate = simulate->count() > 0;

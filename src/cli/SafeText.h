@@ -11,10 +11,12 @@
 
 namespace korvel::cli {
 
+using machine::PrintableLines;
 using machine::PrintableText;
 
 // The JSON document as text; strings that are not UTF-8 get U+FFFD where the bad bytes were
-// instead of aborting the program.
+// instead of aborting the program, and the characters PrintableText shows escaped are \uXXXX
+// escapes (a JSON reader gets them back, a terminal showing the output does not act on them).
 std::string SafeJson(const nlohmann::ordered_json& document, int indent = 2);
 
 }  // namespace korvel::cli

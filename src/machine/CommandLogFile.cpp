@@ -10,6 +10,8 @@
 #include <stdexcept>
 #include <streambuf>
 
+#include "machine/PrintableText.h"
+
 namespace korvel::machine {
 
 // A stream buffer over a file descriptor that remembers the first errno of a failed write.
@@ -101,7 +103,8 @@ CommandLogFile::~CommandLogFile() = default;
 std::string CommandLogFile::Finish() {
   stream_.flush();
   if (buffer_->error() == 0) return {};
-  return "cannot write the command log " + path_ + ": " + std::strerror(buffer_->error());
+  return "cannot write the command log " + PrintableText(path_) + ": " +
+         std::strerror(buffer_->error());
 }
 
 }  // namespace korvel::machine

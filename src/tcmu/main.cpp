@@ -12,6 +12,7 @@
 #include <iostream>
 #include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 
 #include "emulator/ConfigError.h"
@@ -25,6 +26,7 @@
 
 namespace {
 
+using korvel::machine::PrintableLines;
 using korvel::machine::PrintableText;
 namespace tcmu = korvel::tcmu;
 namespace sim = korvel::platform::sim;
@@ -129,7 +131,10 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::ParseError& error) {
-    app.exit(error);
+    // The parser's messages quote the arguments it refused, which may hold anything.
+    std::ostringstream message;
+    app.exit(error, std::cout, message);
+    std::cerr << PrintableLines(message.str());
     return kExitBadInput;
   }
 

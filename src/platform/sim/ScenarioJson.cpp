@@ -65,6 +65,12 @@ json ParseScenarioJson(std::string_view text) {
     throw ConfigError(std::string("scenario: larger than ") + kMaxScenarioBytesText +
                       ", the most a scenario may hold");
   }
+  // The JSON reader takes a NUL byte for the end of the text and would read the scenario only
+  // up to it.
+  if (const std::size_t nul = text.find('\0'); nul != std::string_view::npos) {
+    throw ConfigError("scenario: a NUL byte at offset " + std::to_string(nul) +
+                      "; a scenario is UTF-8 JSON text (not UTF-16, not binary)");
+  }
   KeyPath path;
   const json::parser_callback_t follow = [&path](int, json::parse_event_t event, json& parsed) {
     switch (event) {
