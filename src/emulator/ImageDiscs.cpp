@@ -62,10 +62,12 @@ class CueLayout {
         if (nextFirst.file == cue.index1.file) storedEnd = PlaceOf(nextFirst);
       }
       std::int64_t pregap = cue.index0 ? start - PlaceOf(*cue.index0) : cue.pregap;
-      // The first track of a later session always has a pre-gap; the sheet may give its own.
-      if (newSession && !cue.index0 && cue.pregap == 0) pregap = kSessionPregapBlocks;
+      // The first track of a later session always has a pre-gap; the sheet may give its own. One
+      // of no length (PREGAP 00:00:00, or INDEX 00 where INDEX 01 is) is none, and generated.
+      const bool sessionGap = newSession && pregap == 0;
+      if (sessionGap) pregap = kSessionPregapBlocks;
       // A pre-gap held at the end of the previous file reads as generated blocks.
-      const bool pregapStored = cue.index0 && cue.index0->file == cue.index1.file;
+      const bool pregapStored = cue.index0 && cue.index0->file == cue.index1.file && !sessionGap;
       try {
         if (newSession) AppendSession(disc);
         DiscTrack& track = AppendTrack(disc, ModeOf(cue.type),
