@@ -1,6 +1,7 @@
 #include "emulator/ImageDiscs.h"
 
 #include <cstdio>
+#include <span>
 #include <string>
 
 #include "emulator/CdText.h"
@@ -37,9 +38,11 @@ TrackMode ModeOf(CueTrackType type) {
 // its blocks in its file.
 class CueLayout {
  public:
-  CueLayout(const CueSheet& sheet, std::string_view name,
-            const std::vector<std::shared_ptr<const ImageFile>>& files)
-      : sheet_(sheet), name_(name), files_(files) {}
+  // `files` holds the opened files the tracks will read, or is null when only the layout is
+  // wanted; `sizes` holds their sizes in bytes.
+  CueLayout(const CueSheet& sheet, std::string_view name, std::span<const std::uint64_t> sizes,
+            const std::vector<std::shared_ptr<const ImageFile>>* files)
+      : sheet_(sheet), name_(name), sizes_(sizes), files_(files) {}
 
   Disc Build() {
     MeasureFiles();
@@ -59,10 +62,12 @@ class CueLayout {
         if (nextFirst.file == cue.index1.file) storedEnd = PlaceOf(nextFirst);
       }
       std::int64_t pregap = cue.index0 ? start - PlaceOf(*cue.index0) : cue.pregap;
-      // The first track of a later session always has a pre-gap; the sheet may give its own.
-      if (newSession && !cue.index0 && cue.pregap == 0) pregap = kSessionPregapBlocks;
+      // The first track of a later session always has a pre-gap; the sheet may give its own. One
+      // of no length (PREGAP 00:00:00, or INDEX 00 where INDEX 01 is) is none, and generated.
+      const bool sessionGap = newSession && pregap == 0;
+      if (sessionGap) pregap = kSessionPregapBlocks;
       // A pre-gap held at the end of the previous file reads as generated blocks.
-      const bool pregapStored = cue.index0 && cue.index0->file == cue.index1.file;
+      const bool pregapStored = cue.index0 && cue.index0->file == cue.index1.file && !sessionGap;
       try {
         if (newSession) AppendSession(disc);
         DiscTrack& track = AppendTrack(disc, ModeOf(cue.type),
@@ -72,7 +77,8 @@ class CueLayout {
         track.performer = cue.performer;
         const std::size_t file = cue.index1.file;
         track.data = TrackData{
-            files_[file], pregapStored ? track.pregapStart : track.start,
+            files_ != nullptr ? (*files_)[file] : nullptr,
+            pregapStored ? track.pregapStart : track.start,
             static_cast<std::int32_t>(storedEnd - start + (pregapStored ? pregap : 0)),
             std::uint64_t{(pregapStored ? *cue.index0 : cue.index1).frames} * sectorSizes_[file],
             sectorSizes_[file]};
@@ -91,11 +97,11 @@ class CueLayout {
 
   // Each file's length in frames of the sectors of the tracks that start in it.
   void MeasureFiles() {
-    if (files_.size() != sheet_.files.size()) {
+    if (sizes_.size() != sheet_.files.size()) {
       throw ConfigError(std::string(name_) + ": " + std::to_string(sheet_.files.size()) +
-                        " files named, " + std::to_string(files_.size()) + " opened");
+                        " files named, " + std::to_string(sizes_.size()) + " opened");
     }
-    std::vector<std::uint32_t> sectorSize(files_.size(), 0);
+    std::vector<std::uint32_t> sectorSize(sizes_.size(), 0);
     for (const CueTrack& track : sheet_.tracks) {
       sectorSize[track.index1.file] = SectorSizeOf(track.type);
       if (track.index0 && sectorSize[track.index0->file] == 0) {
@@ -103,9 +109,9 @@ class CueLayout {
       }
     }
     std::int64_t before = 0;
-    for (std::size_t f = 0; f < files_.size(); ++f) {
+    for (std::size_t f = 0; f < sizes_.size(); ++f) {
       const CueFile& file = sheet_.files[f];
-      const std::uint64_t size = files_[f]->size();
+      const std::uint64_t size = sizes_[f];
       if (sectorSize[f] == 0) Fail(file.line, "no track starts in \"" + file.name + "\"");
       if (size % sectorSize[f] != 0) {
         Fail(file.line, "\"" + file.name + "\" holds " + std::to_string(size) +
@@ -142,7 +148,8 @@ class CueLayout {
 
   const CueSheet& sheet_;
   std::string_view name_;
-  const std::vector<std::shared_ptr<const ImageFile>>& files_;
+  std::span<const std::uint64_t> sizes_;
+  const std::vector<std::shared_ptr<const ImageFile>>* files_;
   std::vector<std::int32_t> frames_;
   std::vector<std::uint32_t> sectorSizes_;
   std::vector<std::int64_t> fileStart_;  // frames of the files before each
@@ -163,7 +170,14 @@ std::string ReadSheetText(const std::filesystem::path& path) {
 
 Disc LayOutCueDisc(const CueSheet& sheet, std::string_view name,
                    const std::vector<std::shared_ptr<const ImageFile>>& files) {
-  return CueLayout(sheet, name, files).Build();
+  std::vector<std::uint64_t> sizes;
+  for (const auto& file : files) sizes.push_back(file->size());
+  return CueLayout(sheet, name, sizes, &files).Build();
+}
+
+Disc LayOutCueSizes(const CueSheet& sheet, std::string_view name,
+                    std::span<const std::uint64_t> fileSizes) {
+  return CueLayout(sheet, name, fileSizes, nullptr).Build();
 }
 
 Disc LoadCueDisc(const std::filesystem::path& path) {

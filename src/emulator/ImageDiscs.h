@@ -2,8 +2,10 @@
 // ISO 9660 image. The tracks point into the files, which stay on disk.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +22,11 @@ namespace korvel::emulator {
 // beyond 100 minutes, and "NAME: fault" when the CD-TEXT does not fit the lead-in.
 Disc LayOutCueDisc(const CueSheet& sheet, std::string_view name,
                    const std::vector<std::shared_ptr<const ImageFile>>& files);
+
+// The same layout from the sizes of the files in bytes alone (one for each of sheet.files); the
+// tracks' data name no file to read. It lets the layout be checked without files on disk.
+Disc LayOutCueSizes(const CueSheet& sheet, std::string_view name,
+                    std::span<const std::uint64_t> fileSizes);
 
 // Reads the CUE sheet at `path` and opens the files it names, relative to its folder.
 Disc LoadCueDisc(const std::filesystem::path& path);

@@ -12,6 +12,7 @@
 #include "cli/DiscInfoCommand.h"
 #include "cli/TracksCommand.h"
 #include "cli/tests/KorvelfwRun.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::cli {
 namespace {
@@ -92,6 +93,10 @@ struct NoTracksCase {
   json disc;
   std::string message;
 };
+
+void PrintTo(const NoTracksCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class TracksWithoutTracksTest : public ::testing::TestWithParam<NoTracksCase> {};
 

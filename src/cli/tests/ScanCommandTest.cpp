@@ -13,6 +13,7 @@
 #include "cli/tests/KorvelfwRun.h"
 #include "machine/SimulatedMachine.h"
 #include "platform/sim/DefaultScenario.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::cli {
 namespace {
@@ -181,6 +182,10 @@ struct BadUsageCase {
   std::vector<std::string> args;
   const char* message;
 };
+
+void PrintTo(const BadUsageCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class BadUsageTest : public ::testing::TestWithParam<BadUsageCase> {};
 

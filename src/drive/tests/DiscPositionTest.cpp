@@ -13,6 +13,7 @@
 #include "drive/DiscPosition.h"
 #include "drive/TocLayout.h"
 #include "drive/tests/ScriptedDisc.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::drive {
 namespace {
@@ -147,6 +148,10 @@ struct SessionEndCase {
   std::uint8_t track;
   std::int32_t expected;
 };
+
+void PrintTo(const SessionEndCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class SessionEndOfTrackTest : public ::testing::TestWithParam<SessionEndCase> {};
 

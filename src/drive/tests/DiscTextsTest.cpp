@@ -8,6 +8,7 @@
 
 #include "drive/CdText.h"
 #include "drive/DiscTexts.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::drive {
 namespace {
@@ -16,6 +17,10 @@ struct FramesCase {
   std::int32_t frames;
   std::string text;
 };
+
+void PrintTo(const FramesCase& c, std::ostream* os) {
+  *os << c.frames << " frames";
+}
 
 class FramesToTextTest : public ::testing::TestWithParam<FramesCase> {};
 

@@ -9,6 +9,7 @@
 
 #include "drive/ModeCompat.h"
 #include "drive/tests/RecordingBackend.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::drive {
 namespace {
@@ -65,6 +66,10 @@ std::uint8_t Converted(const std::vector<std::uint8_t>& work, std::size_t i) {
 struct SixByteModelCase {
   const char* product;
 };
+
+void PrintTo(const SixByteModelCase& c, std::ostream* os) {
+  case_names::PrintText(c.product, os);
+}
 
 class ModeSenseSixByteModelTest : public ::testing::TestWithParam<SixByteModelCase> {};
 
@@ -179,6 +184,11 @@ struct SelectModelCase {
   const char* product;
   std::uint8_t length;
 };
+
+void PrintTo(const SelectModelCase& c, std::ostream* os) {
+  case_names::PrintText(c.product, os);
+  *os << ", length " << int{c.length};
+}
 
 class ModeSelectSixByteModelTest : public ::testing::TestWithParam<SelectModelCase> {};
 

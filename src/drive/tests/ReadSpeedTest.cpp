@@ -9,6 +9,7 @@
 
 #include "drive/ReadSpeed.h"
 #include "drive/tests/SimulatedSpeedDrive.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::drive {
 namespace {
@@ -41,6 +42,10 @@ struct StepsCase {
   DriveType type;
   std::vector<int> steps;
 };
+
+void PrintTo(const StepsCase& c, std::ostream* os) {
+  *os << "type " << c.type;
+}
 
 class ListReadSpeedStepsTest : public ::testing::TestWithParam<StepsCase> {};
 
@@ -77,6 +82,10 @@ struct NameCase {
   const char* spaced;
   const char* compact;
 };
+
+void PrintTo(const NameCase& c, std::ostream* os) {
+  *os << "type " << c.type << ", step " << c.step;
+}
 
 class ReadSpeedNameTest : public ::testing::TestWithParam<NameCase> {};
 
@@ -141,6 +150,10 @@ struct CodeCase {
   std::vector<std::string> cdbs;      // after the routine's own INQUIRY
   std::vector<std::string> dataOuts;  // of the data-out commands, in order
 };
+
+void PrintTo(const CodeCase& c, std::ostream* os) {
+  *os << "type " << c.type << ", code " << c.code;
+}
 
 class SetSpeedByCodeTest : public ::testing::TestWithParam<CodeCase> {};
 
@@ -218,6 +231,10 @@ struct IndexCase {
   int writeIndex;
   const char* writeName;
 };
+
+void PrintTo(const IndexCase& c, std::ostream* os) {
+  *os << "rate " << c.rate;
+}
 
 class CurrentSpeedIndexTest : public ::testing::TestWithParam<IndexCase> {};
 
@@ -304,6 +321,10 @@ struct SetCdSpeedStepCase {
   std::string setCdSpeed;
 };
 
+void PrintTo(const SetCdSpeedStepCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
+
 class SetCdSpeedStepTest : public ::testing::TestWithParam<SetCdSpeedStepCase> {};
 
 TEST_P(SetCdSpeedStepTest, SetsAndReadsTheStepThroughPage2A) {
@@ -345,6 +366,10 @@ struct VendorPageStepCase {
   int setting;
   int stepReadBack;
 };
+
+void PrintTo(const VendorPageStepCase& c, std::ostream* os) {
+  *os << "type " << c.type << ", step " << c.step;
+}
 
 class VendorPageStepTest : public ::testing::TestWithParam<VendorPageStepCase> {};
 

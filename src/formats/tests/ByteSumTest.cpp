@@ -7,6 +7,12 @@
 #include <vector>
 
 namespace korvel::formats {
+
+// In the enumeration's own namespace, not the unnamed one, where GoogleTest looks for it.
+void PrintTo(ByteSumCode code, std::ostream* os) {
+  *os << ByteSumCodeName(code);
+}
+
 namespace {
 
 constexpr ByteSumCode kCodes[] = {ByteSumCode::Plain, ByteSumCode::Sse2, ByteSumCode::Avx2};

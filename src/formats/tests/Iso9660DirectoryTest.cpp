@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "formats/tests/Iso9660TestImage.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::formats::iso9660 {
 namespace {
@@ -58,6 +59,10 @@ struct NameCase {
   const char* component;
 };
 
+void PrintTo(const NameCase& c, std::ostream* os) {
+  case_names::PrintText(c.recorded, os);
+}
+
 class ComponentNameTest : public ::testing::TestWithParam<NameCase> {};
 
 TEST_P(ComponentNameTest, DropsTheVersionAndATrailingDot) {
@@ -76,6 +81,10 @@ struct PathCase {
   Outcome outcome;
   bool directory;
 };
+
+void PrintTo(const PathCase& c, std::ostream* os) {
+  case_names::PrintTexts(c.path, os);
+}
 
 class FindPathTest : public ::testing::TestWithParam<PathCase> {};
 
@@ -121,6 +130,10 @@ struct DescriptorCase {
   Outcome outcome;
 };
 
+void PrintTo(const DescriptorCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
+
 class DescriptorTest : public ::testing::TestWithParam<DescriptorCase> {};
 
 TEST_P(DescriptorTest, RefusesABrokenDescriptorSet) {
@@ -165,6 +178,10 @@ struct RecordCase {
   std::string name;
   std::vector<std::uint8_t> record;
 };
+
+void PrintTo(const RecordCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 std::vector<std::uint8_t> Broken(std::vector<std::uint8_t> record, std::size_t at,
                                  std::uint8_t value) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/testing/CaseNames.h"
+
 namespace korvel::platform {
 namespace {
 
@@ -12,6 +14,10 @@ struct PathCase {
   char letter;
   std::vector<std::string> components;
 };
+
+void PrintTo(const PathCase& c, std::ostream* os) {
+  case_names::PrintText(c.path, os);
+}
 
 class DrivePathTest : public ::testing::TestWithParam<PathCase> {};
 

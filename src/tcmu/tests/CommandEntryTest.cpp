@@ -9,6 +9,7 @@
 #include "emulator/DeviceFactory.h"
 #include "emulator/Sense.h"
 #include "emulator/VirtualClock.h"
+#include "platform/testing/CaseNames.h"
 #include "tcmu/CommandEntry.h"
 #include "tcmu/CommandLogLine.h"
 #include "tcmu/CommandRing.h"
@@ -148,6 +149,10 @@ struct BadEntry {
   const char* name;
   void (*breakIt)(RingRegion&, std::size_t entry);
 };
+
+void PrintTo(const BadEntry& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class BadEntryTest : public ::testing::TestWithParam<BadEntry> {};
 

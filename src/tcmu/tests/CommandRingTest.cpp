@@ -2,6 +2,7 @@
 // over, wrap-around, and headers or mailboxes that cannot be trusted refused without a crash.
 #include <gtest/gtest.h>
 
+#include "platform/testing/CaseNames.h"
 #include "tcmu/CommandRing.h"
 #include "tcmu/RingLayout.h"
 #include "tcmu/tests/RingRegion.h"
@@ -105,6 +106,10 @@ struct BrokenRing {
   void (*breakIt)(RingRegion&);
 };
 
+void PrintTo(const BrokenRing& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
+
 class BrokenRingTest : public ::testing::TestWithParam<BrokenRing> {};
 
 TEST_P(BrokenRingTest, StopsWithAFaultAfterTheLastGoodEntry) {
@@ -175,6 +180,10 @@ struct BadMailbox {
   std::size_t offset;
   std::uint32_t value;
 };
+
+void PrintTo(const BadMailbox& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class BadMailboxTest : public ::testing::TestWithParam<BadMailbox> {};
 

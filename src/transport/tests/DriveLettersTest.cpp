@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/testing/CaseNames.h"
 #include "transport/DriveLetters.h"
 #include "transport/HostAdapterInquiry.h"
 #include "transport/RegistryScan.h"
@@ -64,6 +65,10 @@ struct SkippedEntryCase {
   std::string values;
 };
 
+void PrintTo(const SkippedEntryCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
+
 class SkippedRegistryEntryTest : public ::testing::TestWithParam<SkippedEntryCase> {};
 
 TEST_P(SkippedRegistryEntryTest, MakesNoEntry) {
@@ -95,6 +100,10 @@ struct TargetIdCase {
   const char* text;
   int target;
 };
+
+void PrintTo(const TargetIdCase& c, std::ostream* os) {
+  case_names::PrintText(c.text, os);
+}
 
 class ReadEnumDriveLetterTest : public ::testing::TestWithParam<TargetIdCase> {};
 

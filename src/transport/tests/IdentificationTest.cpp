@@ -4,6 +4,7 @@
 #include <string>
 
 #include "drive/Identification.h"
+#include "platform/testing/CaseNames.h"
 #include "transport/TransportStartup.h"
 #include "transport/tests/SimulatedPcFixture.h"
 
@@ -18,6 +19,10 @@ struct IdentityCase {
   int inquiry;
   int driveType;
 };
+
+void PrintTo(const IdentityCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class IdentificationTest : public ::testing::TestWithParam<IdentityCase> {};
 

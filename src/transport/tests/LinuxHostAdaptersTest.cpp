@@ -11,6 +11,7 @@
 #include "drive/Identification.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/tests/FakeSysfsTree.h"
+#include "platform/testing/CaseNames.h"
 #include "transport/DriveLetters.h"
 #include "transport/LinuxSgCommand.h"
 #include "transport/TransportStartup.h"
@@ -225,6 +226,10 @@ struct SgCase {
   std::uint32_t length;
   int direction;
 };
+
+void PrintTo(const SgCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class SgDirectionTest : public LinuxHostAdaptersTest,
                         public ::testing::WithParamInterface<SgCase> {};

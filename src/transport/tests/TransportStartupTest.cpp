@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/testing/CaseNames.h"
 #include "transport/TransportStartup.h"
 #include "transport/tests/SimulatedPcFixture.h"
 
@@ -59,6 +60,10 @@ struct FallbackCase {
   const char* supportInfo;
   const char* why;
 };
+
+void PrintTo(const FallbackCase& c, std::ostream* os) {
+  case_names::PrintText(c.supportInfo, os);
+}
 
 class AspiFallbackTest : public ::testing::TestWithParam<FallbackCase> {};
 

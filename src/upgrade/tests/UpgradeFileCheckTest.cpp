@@ -49,8 +49,11 @@ struct CheckCase {
   std::string statusText;
 };
 
+// The case's name names the test already; the verdict it expects is what this adds.
 void PrintTo(const CheckCase& test, std::ostream* out) {
-  *out << test.name;
+  static constexpr const char* kOutcomes[] = {"Valid",    "CannotOpen", "BadSignature",
+                                              "TooShort", "ReadError",  "BadChecksum"};
+  *out << kOutcomes[static_cast<int>(test.outcome)];
 }
 
 class UpgradeFileCheckTest : public ::testing::TestWithParam<CheckCase> {};

@@ -9,6 +9,7 @@
 #include "drive/tests/SimulatedSpeedDrive.h"
 #include "emulator/tests/ScratchDirectory.h"
 #include "formats/tests/Iso9660TestImage.h"
+#include "platform/testing/CaseNames.h"
 #include "utilities/DiscTypeReport.h"
 
 namespace korvel::utilities {
@@ -25,6 +26,10 @@ struct FolderCase {
   const char* letter;  // of the drive in the scenario; empty: none
   std::string discClass;
 };
+
+void PrintTo(const FolderCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class DiscReportFoldersTest : public ::testing::TestWithParam<FolderCase> {};
 

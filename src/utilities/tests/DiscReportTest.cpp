@@ -11,6 +11,7 @@
 
 #include "drive/Commands.h"
 #include "drive/tests/SimulatedSpeedDrive.h"
+#include "platform/testing/CaseNames.h"
 #include "utilities/DiscManufacturer.h"
 #include "utilities/DiscTypeReport.h"
 #include "utilities/DriveFacts.h"
@@ -57,6 +58,10 @@ struct ClassCase {
   json disc;
   std::string discClass;
 };
+
+void PrintTo(const ClassCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class DiscClassTest : public ::testing::TestWithParam<ClassCase> {};
 
@@ -191,6 +196,10 @@ struct MakerCase {
   json atip;
   std::string text;
 };
+
+void PrintTo(const MakerCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class DiscManufacturerTest : public ::testing::TestWithParam<MakerCase> {};
 

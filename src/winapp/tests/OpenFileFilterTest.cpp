@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/testing/CaseNames.h"
 #include "upgrade/UpgradeWindow.h"
 
 namespace korvel::winapp {
@@ -16,6 +17,10 @@ struct FilterCase {
   std::string_view barSeparated;
   std::string nulSeparated;
 };
+
+void PrintTo(const FilterCase& c, std::ostream* os) {
+  case_names::PrintText(c.barSeparated, os);
+}
 
 class NulSeparatedFilterTest : public testing::TestWithParam<FilterCase> {};
 

@@ -7,6 +7,7 @@
 #include "platform/linux/DriveLetterTable.h"
 #include "platform/linux/PosixFileSystem.h"
 #include "platform/linux/tests/FakeSysfsTree.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::platform::linux_host {
 namespace {
@@ -55,6 +56,10 @@ struct PathCase {
   DWORD attributes;
   DWORD error;
 };
+
+void PrintTo(const PathCase& c, std::ostream* os) {
+  case_names::PrintText(c.path, os);
+}
 
 class DriveLetterPathTest : public DriveLetterFilesTest,
                             public ::testing::WithParamInterface<PathCase> {};

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/testing/CaseNames.h"
+
 namespace korvel::platform::linux_host {
 namespace {
 
@@ -10,6 +12,10 @@ struct AddressCase {
   bool valid;
   ScsiAddress address;
 };
+
+void PrintTo(const AddressCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
 
 class ScsiAddressTest : public ::testing::TestWithParam<AddressCase> {};
 
@@ -36,6 +42,10 @@ struct TypeCase {
   const char* raw;
   int type;
 };
+
+void PrintTo(const TypeCase& c, std::ostream* os) {
+  case_names::PrintText(c.raw, os);
+}
 
 class PeripheralTypeTest : public ::testing::TestWithParam<TypeCase> {};
 

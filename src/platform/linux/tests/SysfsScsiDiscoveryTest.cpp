@@ -4,6 +4,7 @@
 
 #include "platform/linux/MountTable.h"
 #include "platform/linux/tests/FakeSysfsTree.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::platform::linux_host {
 namespace {
@@ -75,7 +76,8 @@ TEST_P(UnreadableAttributeTest, SkipsThatDeviceAloneAndSaysWhy) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryAttributeRead, UnreadableAttributeTest,
-                         ::testing::Values("type", "inquiry", "vendor", "model", "rev"));
+                         ::testing::Values("type", "inquiry", "vendor", "model", "rev"),
+                         case_names::FromText{});
 
 TEST(SysfsScsiDiscoveryTest, AShortInquiryAttributeFallsBackToTheTextAttributes) {
   FakeSysfsTree tree;

@@ -10,6 +10,7 @@
 #include "emulator/VirtualClock.h"
 #include "platform/AspiRecords.h"
 #include "platform/LentAddressSpace.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::platform::sim {
 namespace {
@@ -237,7 +238,8 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusalCase{"no CDB", 0, 2, 0, 0, 1, SS_INVALID_SRB},
                       RefusalCase{"CDB too long", 0, 2, 0, 17, 1, SS_INVALID_SRB},
                       RefusalCase{"past the lent buffer", 0, 2, 0, 6, 2, SS_BUFFER_TOO_BIG},
-                      RefusalCase{"never lent", 0, 2, 0, 6, 3, SS_INVALID_SRB}));
+                      RefusalCase{"never lent", 0, 2, 0, 6, 3, SS_INVALID_SRB}),
+    case_names::FromMember<&RefusalCase::name>{});
 
 TEST(AspiLibraryTest, UnknownRequestKindsAreInvalidCommands) {
   AspiFixture f(AspiPc("pending"));

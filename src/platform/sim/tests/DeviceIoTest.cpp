@@ -6,6 +6,7 @@
 #include "ScriptedDevice.h"
 #include "emulator/VirtualClock.h"
 #include "platform/NtScsiRecords.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::platform::sim {
 namespace {
@@ -50,7 +51,7 @@ struct DriveTypeCase {
 };
 
 void PrintTo(const DriveTypeCase& c, std::ostream* os) {
-  *os << c.root;
+  case_names::PrintText(c.root, os);
 }
 
 class DriveTypeTest : public ::testing::TestWithParam<DriveTypeCase> {};
@@ -236,7 +237,8 @@ INSTANTIATE_TEST_SUITE_P(
                        ERROR_INVALID_PARAMETER},
         BadRequestCase{"longer than the buffer",
                        [](PassThroughRecord& r, DWORD&, DWORD&) { r.spt.DataTransferLength = 9; },
-                       ERROR_INVALID_PARAMETER}));
+                       ERROR_INVALID_PARAMETER}),
+    case_names::FromMember<&BadRequestCase::name>{});
 
 TEST(DeviceIoTest, ControlsOnTheWrongKindOfHandleAreInvalidFunctions) {
   NtFixture f;

@@ -11,6 +11,7 @@
 #include "formats/tests/Iso9660TestImage.h"
 #include "platform/sim/Scenario.h"
 #include "platform/sim/SimulatedPc.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::platform::sim {
 namespace {
@@ -114,6 +115,10 @@ struct PathCase {
   DWORD attributes;
   DWORD error;
 };
+
+void PrintTo(const PathCase& c, std::ostream* os) {
+  case_names::PrintText(c.path, os);
+}
 
 class DiscPathTest : public DiscFileSystemTest, public ::testing::WithParamInterface<PathCase> {};
 

@@ -7,6 +7,7 @@
 
 #include "ScriptedDevice.h"
 #include "emulator/VirtualClock.h"
+#include "platform/testing/CaseNames.h"
 
 namespace korvel::platform::sim {
 namespace {
@@ -94,7 +95,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"missing folder", "none/x.bin", GENERIC_READ, ERROR_FILE_NOT_FOUND},
         RefusalCase{"a folder", "", GENERIC_READ, ERROR_ACCESS_DENIED},
         RefusalCase{"for writing", "upgrade.bin", GENERIC_READ | GENERIC_WRITE,
-                    ERROR_ACCESS_DENIED}));
+                    ERROR_ACCESS_DENIED}),
+    case_names::FromMember<&RefusalCase::name>{});
 
 // Opening a FIFO for reading would wait for a writer; it is refused at once instead.
 TEST_F(FileSystemTest, AFifoIsRefusedWithoutWaitingForAWriter) {
