@@ -6,10 +6,21 @@
 
 namespace korvel::app {
 
+namespace {
+
+// The upgrade file the screenshot script loads is read by the run as well. One chosen in the
+// dialog is opened after the log has been made, so the log cannot replace it.
+std::vector<machine::InputFile> UpgradeFileOf(const AppOptions& options) {
+  if (options.screenshotImage.empty()) return {};
+  return {{"the upgrade file", options.screenshotImage}};
+}
+
+}  // namespace
+
 ProgramContext::ProgramContext(const AppOptions& options)
     : scsi_(machine::MakeMachine(machine::MachineOptions{options.simulate, options.scenarioPath,
                                                          options.debugTrace}),
-            options.commandLogPath) {}
+            options.commandLogPath, UpgradeFileOf(options)) {}
 
 ProgramContext::~ProgramContext() {
   // What the discovery left out (devices past the eighth host, nodes it could not open) would

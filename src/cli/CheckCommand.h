@@ -14,6 +14,9 @@ class CheckCommand : public CliCommand {
   std::string name() const override { return "check"; }
   std::string description() const override;
   void Configure(CLI::App& subcommand) override;
+  std::vector<machine::InputFile> InputFiles() const override {
+    return {{"the upgrade file", file_}};
+  }
   int Run(CliContext& context) override;
 
  private:

@@ -4,6 +4,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
+
+#include "machine/InputFile.h"
 
 namespace CLI {
 class App;
@@ -20,6 +23,9 @@ class CliCommand {
   virtual std::string description() const = 0;
   // Adds the command's own arguments and options to its subcommand.
   virtual void Configure(CLI::App& subcommand) { (void)subcommand; }
+  // The files the command reads once its arguments are parsed, which the run's command log must
+  // not replace.
+  virtual std::vector<machine::InputFile> InputFiles() const { return {}; }
   // The exit code (ExitCodes.h).
   virtual int Run(CliContext& context) = 0;
 };

@@ -45,8 +45,9 @@ std::optional<transport::DeviceAddress> ParseDriveAddress(const std::string& tex
                                   static_cast<std::uint8_t>(target)};
 }
 
-std::unique_ptr<CliContext> CliContext::Make(const GlobalOptions& options, std::ostream& out,
-                                             std::ostream& err) {
+std::unique_ptr<CliContext> CliContext::Make(const GlobalOptions& options,
+                                             const std::vector<machine::InputFile>& commandInputs,
+                                             std::ostream& out, std::ostream& err) {
   if (options.drive && !ParseDriveAddress(*options.drive)) {
     throw UsageError("--drive takes H:T, host adapter 0..7 and target 0..15, not \"" +
                      *options.drive + "\"");
@@ -54,16 +55,17 @@ std::unique_ptr<CliContext> CliContext::Make(const GlobalOptions& options, std::
   if (options.commandLogFile && options.commandLogFile->empty()) {
     throw UsageError("--log-commands needs a file name");
   }
-  return std::make_unique<CliContext>(options, MakeMachine(options), out, err);
+  return std::make_unique<CliContext>(options, MakeMachine(options), commandInputs, out, err);
 }
 
 CliContext::CliContext(const GlobalOptions& options, std::unique_ptr<machine::Machine> machine,
-                       std::ostream& out, std::ostream& err)
+                       const std::vector<machine::InputFile>& commandInputs, std::ostream& out,
+                       std::ostream& err)
     : options_(options), out_(out), err_(err) {
   if (options_.drive) requestedDrive_ = ParseDriveAddress(*options_.drive);
   try {
-    session_ = std::make_unique<machine::ScsiSession>(std::move(machine),
-                                                      options_.commandLogFile.value_or(""));
+    session_ = std::make_unique<machine::ScsiSession>(
+        std::move(machine), options_.commandLogFile.value_or(""), commandInputs);
   } catch (const std::runtime_error& error) {
     throw UsageError(error.what());
   }

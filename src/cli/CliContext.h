@@ -7,6 +7,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "cli/GlobalOptions.h"
 #include "machine/ScsiSession.h"
@@ -28,11 +29,14 @@ inline constexpr char kNoDeviceOpenedText[] =
 class CliContext {
  public:
   // Makes the machine the options name. Throws UsageError for a bad --drive, a command log
-  // that cannot be written or a scenario that cannot be used.
-  static std::unique_ptr<CliContext> Make(const GlobalOptions& options, std::ostream& out,
-                                          std::ostream& err);
+  // that cannot be written (among them one that is a file the run reads: the machine's or one of
+  // `commandInputs`) or a scenario that cannot be used.
+  static std::unique_ptr<CliContext> Make(const GlobalOptions& options,
+                                          const std::vector<machine::InputFile>& commandInputs,
+                                          std::ostream& out, std::ostream& err);
   CliContext(const GlobalOptions& options, std::unique_ptr<machine::Machine> machine,
-             std::ostream& out, std::ostream& err);
+             const std::vector<machine::InputFile>& commandInputs, std::ostream& out,
+             std::ostream& err);
   // Stops the transport (the library is released as when the window closes).
   ~CliContext();
   CliContext(const CliContext&) = delete;

@@ -124,7 +124,7 @@ int RunKorvelfw(int argc, const char* const* argv,
 
   std::unique_ptr<CliContext> context;
   try {
-    context = CliContext::Make(options, out, err);
+    context = CliContext::Make(options, chosen->InputFiles(), out, err);
   } catch (const UsageError& error) {
     err << "korvelfw: " << PrintableText(error.what()) << '\n';
     return kExitBadUsage;

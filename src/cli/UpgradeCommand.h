@@ -27,6 +27,9 @@ class UpgradeCommand : public CliCommand {
   std::string name() const override { return "upgrade"; }
   std::string description() const override;
   void Configure(CLI::App& subcommand) override;
+  std::vector<machine::InputFile> InputFiles() const override {
+    return {{"the upgrade file", file_}};
+  }
   int Run(CliContext& context) override;
 
  private:

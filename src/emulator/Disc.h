@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -76,6 +77,9 @@ struct Disc {
   std::optional<Atip> atip;  // recordable discs only
   std::string title;         // CD-TEXT for the whole disc
   std::string performer;
+  // The files of this machine the disc was read from (a CUE sheet and the files it names, or an
+  // ISO image); none for a disc described in the scenario itself.
+  std::vector<std::filesystem::path> imageFiles;
 };
 
 }  // namespace korvel::emulator

@@ -191,7 +191,11 @@ Disc LoadCueDisc(const std::filesystem::path& path) {
       throw ConfigError(name + " line " + std::to_string(file.line) + ": " + error.what());
     }
   }
-  return LayOutCueDisc(sheet, name, files);
+  Disc disc = LayOutCueDisc(sheet, name, files);
+  disc.imageFiles.push_back(path);
+  for (const std::shared_ptr<const ImageFile>& file : files)
+    disc.imageFiles.push_back(file->path());
+  return disc;
 }
 
 Disc LoadIsoDisc(const std::filesystem::path& path) {
@@ -206,6 +210,7 @@ Disc LoadIsoDisc(const std::filesystem::path& path) {
   }
   const auto blocks = static_cast<std::int32_t>(file->size() / kIsoSectorSize);
   Disc disc;
+  disc.imageFiles.push_back(path);
   AppendTrack(disc, TrackMode::Mode1, blocks, 0).data =
       TrackData{std::move(file), 0, blocks, 0, kIsoSectorSize};
   return disc;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "machine/InputFile.h"
 #include "platform/Platform.h"
 #include "transport/HostAdapterSource.h"
 
@@ -28,6 +29,9 @@ class Machine {
   // Where a drive is on this machine beyond its address (device nodes, mount point); empty
   // when there is nothing to add.
   virtual std::string LocationOf(std::uint8_t adapter, std::uint8_t target) const = 0;
+  // The files of this machine it was made from (a scenario and the disc images it names), which
+  // nothing the run writes may replace.
+  virtual std::vector<InputFile> InputFiles() const { return {}; }
 };
 
 struct MachineOptions {

@@ -9,7 +9,8 @@ std::unique_ptr<Machine> MakeMachine(const MachineOptions& options) {
   platform::sim::Scenario scenario = options.scenarioPath.empty()
                                          ? platform::sim::DefaultScenario()
                                          : platform::sim::LoadScenarioFile(options.scenarioPath);
-  return std::make_unique<SimulatedMachine>(std::move(scenario), options.debugTrace);
+  return std::make_unique<SimulatedMachine>(std::move(scenario), options.debugTrace,
+                                            options.scenarioPath);
 }
 
 }  // namespace korvel::machine

@@ -6,11 +6,14 @@
 
 namespace korvel::machine {
 
-ScsiSession::ScsiSession(std::unique_ptr<Machine> machine, const std::string& commandLogPath)
+ScsiSession::ScsiSession(std::unique_ptr<Machine> machine, const std::string& commandLogPath,
+                         const std::vector<InputFile>& otherInputs)
     : machine_(std::move(machine)),
       transport_(std::make_unique<transport::ScsiTransport>(machine_->platform())) {
   if (commandLogPath.empty()) return;
-  logFile_ = std::make_unique<CommandLogFile>(commandLogPath);
+  std::vector<InputFile> inputs = machine_->InputFiles();
+  inputs.insert(inputs.end(), otherInputs.begin(), otherInputs.end());
+  logFile_ = std::make_unique<CommandLogFile>(commandLogPath, inputs);
   log_ = std::make_unique<transport::CommandLog>(logFile_->stream(), machine_->platform().kernel);
   transport_->SetCommandLog(log_.get());
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "machine/CommandLogFile.h"
 #include "machine/Machine.h"
@@ -14,9 +15,11 @@ namespace korvel::machine {
 
 class ScsiSession {
  public:
-  // Throws std::runtime_error naming the file when the command log cannot be written. An empty
-  // path means no log; a log is asked for with a file name.
-  ScsiSession(std::unique_ptr<Machine> machine, const std::string& commandLogPath);
+  // Throws std::runtime_error naming the file when the command log cannot be written, or when it
+  // is a file the run reads: the machine's own (its scenario and disc images) or one of
+  // `otherInputs`. An empty path means no log; a log is asked for with a file name.
+  ScsiSession(std::unique_ptr<Machine> machine, const std::string& commandLogPath,
+              const std::vector<InputFile>& otherInputs = {});
   ~ScsiSession();
   ScsiSession(const ScsiSession&) = delete;
   ScsiSession& operator=(const ScsiSession&) = delete;

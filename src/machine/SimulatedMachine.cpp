@@ -1,12 +1,27 @@
 #include "machine/SimulatedMachine.h"
 
+#include <filesystem>
 #include <iostream>
 #include <string_view>
 
 namespace korvel::machine {
 
-SimulatedMachine::SimulatedMachine(platform::sim::Scenario scenario, bool debugTrace)
-    : pc_(std::move(scenario), clock_) {
+namespace {
+
+std::vector<InputFile> InputFilesOf(const platform::sim::Scenario& scenario,
+                                    const std::string& scenarioPath) {
+  std::vector<InputFile> inputs;
+  if (!scenarioPath.empty()) inputs.push_back({"the scenario", scenarioPath});
+  for (const std::filesystem::path& image : platform::sim::ImageFilesOf(scenario))
+    inputs.push_back({"the disc image", image.string()});
+  return inputs;
+}
+
+}  // namespace
+
+SimulatedMachine::SimulatedMachine(platform::sim::Scenario scenario, bool debugTrace,
+                                   const std::string& scenarioPath)
+    : inputs_(InputFilesOf(scenario, scenarioPath)), pc_(std::move(scenario), clock_) {
   if (debugTrace) {
     pc_.kernel().SetDebugSink([](std::string_view line) { std::cerr << line << std::flush; });
   }

@@ -9,15 +9,19 @@ namespace korvel::machine {
 
 class SimulatedMachine : public Machine {
  public:
-  SimulatedMachine(platform::sim::Scenario scenario, bool debugTrace);
+  // `scenarioPath`: the file the scenario was read from; empty for one made in memory.
+  SimulatedMachine(platform::sim::Scenario scenario, bool debugTrace,
+                   const std::string& scenarioPath = {});
 
   platform::Platform& platform() override { return pc_.platform(); }
   transport::HostAdapterSource* hostAdapters() override { return nullptr; }
   std::string NoTransportHint() const override;
   std::vector<std::string> Notes() const override { return {}; }
   std::string LocationOf(std::uint8_t, std::uint8_t) const override { return {}; }
+  std::vector<InputFile> InputFiles() const override { return inputs_; }
 
  private:
+  std::vector<InputFile> inputs_;
   // Interactive use runs on the wall clock: the fixed waits of an upgrade take their real time.
   emulator::RealClock clock_;
   platform::sim::SimulatedPc pc_;

@@ -8,16 +8,20 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <regex>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "emulator/ConfigError.h"
 #include "emulator/DeviceFactory.h"
 #include "emulator/RealClock.h"
+#include "machine/CommandLogFile.h"
 #include "machine/PrintableText.h"
 #include "platform/sim/Scenario.h"
 #include "tcmu/CommandLogLine.h"
@@ -165,11 +169,16 @@ int main(int argc, char** argv) {
     Complain(PrintableText(scenarioPath) + " has no device at " + addressText);
     return kExitBadInput;
   }
-  std::ofstream logFile;
+  // The log takes what korvelfw's command log takes, and never a file the device is made from.
+  // It is checked now but made only once the node serves: a run that cannot serve leaves an old
+  // log as it was.
+  std::vector<korvel::machine::InputFile> inputs{{"the scenario", scenarioPath}};
+  for (const std::filesystem::path& image : sim::ImageFilesOf(scenario))
+    inputs.push_back({"the disc image", image.string()});
   if (!logPath.empty()) {
-    logFile.open(logPath, std::ios::out | std::ios::trunc);
-    if (!logFile) {
-      Complain("cannot write the log " + PrintableText(logPath));
+    if (const std::string refusal = korvel::machine::CommandLogFile::Refusal(logPath, inputs);
+        !refusal.empty()) {
+      Complain(PrintableText(refusal));
       return kExitBadInput;
     }
   }
@@ -182,15 +191,29 @@ int main(int argc, char** argv) {
   try {
     tcmu::UioDevice uio(node);
     tcmu::CommandRing ring(uio.region());
+    std::unique_ptr<korvel::machine::CommandLogFile> log;
+    if (!logPath.empty()) {
+      try {
+        log = std::make_unique<korvel::machine::CommandLogFile>(logPath, inputs);
+      } catch (const std::runtime_error& error) {
+        Complain(PrintableText(error.what()));
+        return kExitBadInput;
+      }
+    }
     korvel::emulator::RealClock clock;
     const auto device = korvel::emulator::MakeDevice(target->device, clock);
     Complain("serving " + FieldText(target->device.vendor) + " " +
              FieldText(target->device.product) + " " + FieldText(target->device.revision) + " (" +
              addressText + " of " + PrintableText(scenarioPath) + ") on " + PrintableText(node) +
              " (" + PrintableText(uio.name()) + ")");
-    const int result = Serve(uio, ring, *device, stopFd, logPath.empty() ? nullptr : &logFile);
+    const int result = Serve(uio, ring, *device, stopFd, log ? &log->stream() : nullptr);
     close(stopFd);
     if (result == kExitStopped) Complain("stopped");
+    // A log that lost lines must not pass for a whole one.
+    if (const std::string failure = log ? log->Finish() : std::string(); !failure.empty()) {
+      Complain(PrintableText(failure));
+      return result == kExitStopped ? kExitRingFailed : result;
+    }
     return result;
   } catch (const tcmu::UioError& error) {
     Complain(PrintableText(error.what()));

@@ -161,5 +161,43 @@ TEST_F(ProgramRunTest, ALogThatCannotTakeTheRecordsEndsWithBadUsage) {
       << run.standardError.toStdString();
 }
 
+// The log never replaces a file the run reads: the scenario, a disc image it names, or the upgrade
+// file the run loads.
+TEST_F(ProgramRunTest, ALogOnAFileTheRunReadsIsRefusedAndTheFileIsKept) {
+  {
+    std::ofstream(Path("data.iso").toStdString(), std::ios::binary)
+        << std::string(16 * 2048, '\x11');
+    std::ofstream scenario(Path("pc.json").toStdString());
+    scenario << R"({"os": "win98", "aspi": {"installed": true}, "adapters": [
+        {"id": 0, "driver": "vxscsi", "host_id": 7, "targets": [
+          {"id": 2, "letter": "E", "vendor": "KORVEL", "product": "CD-R   RZ5140   ",
+           "revision": "1.00", "disc": {"iso": "data.iso"}}]}]})";
+  }
+  const auto sizeOf = [](const QString& path) {
+    return std::filesystem::file_size(path.toStdString());
+  };
+  const struct {
+    QString log;
+    std::string said;
+  } cases[] = {
+      {Path("pc.json"), "the scenario " + Path("pc.json").toStdString()},
+      {Path("data.iso"), "the disc image " + Path("data.iso").toStdString()},
+      {image_, "the upgrade file " + image_.toStdString()},
+  };
+  for (const auto& c : cases) {
+    const std::uintmax_t before = sizeOf(c.log);
+    const ProgramRun run =
+        RunProgram({QStringLiteral("--simulate=") + Path("pc.json"), "--log-commands", c.log,
+                    "--screenshot-script", directory_.path(), "--screenshot-image", image_});
+    EXPECT_EQ(run.exitCode, 2) << c.said;
+    // The line ends the output; Qt may have noted its own set-up before it.
+    const std::string line = "korvel-upgrade: the command log " + c.log.toStdString() +
+                             " is the same file as " + c.said + "; name another file\n";
+    EXPECT_TRUE(run.standardError.endsWith(QByteArray::fromStdString(line)))
+        << run.standardError.toStdString();
+    EXPECT_EQ(sizeOf(c.log), before) << c.said << ": the file was changed";
+  }
+}
+
 }  // namespace
 }  // namespace korvel::app

@@ -90,6 +90,16 @@ TEST_F(CheckCommandTest, ARefusedFileIsExplainedOnStderr) {
        "korvelfw: cannot open \"" + fifo +
            "\": it is a folder, a FIFO or a device, or you may not read it; name an upgrade file "
            "(.bin) you can read\n"},
+      // Character devices read for ever (/dev/zero, /dev/urandom) or as nothing (/dev/null).
+      {{"--simulate", "check", "/dev/zero"},
+       "korvelfw: cannot open \"/dev/zero\": it is a folder, a FIFO or a device, or you may not "
+       "read it; name an upgrade file (.bin) you can read\n"},
+      {{"--simulate", "check", "/dev/urandom"},
+       "korvelfw: cannot open \"/dev/urandom\": it is a folder, a FIFO or a device, or you may "
+       "not read it; name an upgrade file (.bin) you can read\n"},
+      {{"--simulate", "check", "/dev/null"},
+       "korvelfw: cannot open \"/dev/null\": it is a folder, a FIFO or a device, or you may not "
+       "read it; name an upgrade file (.bin) you can read\n"},
       {{"--simulate", "check", shortFile},
        "korvelfw: \"" + shortFile +
            "\" ends after 1000 bytes; a format B upgrade file, the format this drive takes, holds "

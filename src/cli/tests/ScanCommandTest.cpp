@@ -258,7 +258,7 @@ ProgramRun ScanOnABlindMachine(bool json) {
   ScanCommand scan;
   int code = 0;
   {
-    CliContext context(options, std::make_unique<BlindMachine>(), out, err);
+    CliContext context(options, std::make_unique<BlindMachine>(), {}, out, err);
     code = scan.Run(context);
   }
   return {code, out.str(), err.str()};

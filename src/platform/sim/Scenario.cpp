@@ -467,6 +467,18 @@ Scenario LoadScenarioText(std::string_view text, const std::filesystem::path& ba
   return ParseScenario(ParseScenarioJson(text), baseDirectory);
 }
 
+std::vector<std::filesystem::path> ImageFilesOf(const Scenario& scenario) {
+  std::vector<std::filesystem::path> files;
+  for (const AdapterSettings& adapter : scenario.adapters) {
+    for (const TargetSettings& target : adapter.targets) {
+      if (!target.device.disc) continue;
+      const auto& images = target.device.disc->imageFiles;
+      files.insert(files.end(), images.begin(), images.end());
+    }
+  }
+  return files;
+}
+
 Scenario LoadScenarioFile(const std::filesystem::path& path) {
   try {
     const auto folder = path.parent_path();

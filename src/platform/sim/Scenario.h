@@ -123,4 +123,7 @@ Scenario ParseScenario(const nlohmann::json& document,
 Scenario LoadScenarioText(std::string_view text, const std::filesystem::path& baseDirectory = ".");
 Scenario LoadScenarioFile(const std::filesystem::path& path);
 
+// The disc image files the scenario's discs were read from, target by target.
+std::vector<std::filesystem::path> ImageFilesOf(const Scenario& scenario);
+
 }  // namespace korvel::platform::sim

@@ -71,13 +71,13 @@ HANDLE SimulatedFileSystem::CreateFileA(const char* path, DWORD access, DWORD sh
   if ((access & ~GENERIC_READ) != 0 || creation != OPEN_EXISTING) {
     return fail(ERROR_ACCESS_DENIED);
   }
-  // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come; a FIFO or a
-  // socket is then refused like a folder. Reads of a regular file do not heed the flag.
-  const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  // Without O_NONBLOCK the open of a FIFO waits for a writer that may never come; anything but a
+  // regular file is then refused like a folder: a device may never end (/dev/zero) or hold
+  // nothing (/dev/null). Reads of a regular file do not heed the flag.
+  const int descriptor = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
   if (descriptor < 0) return fail(ErrorOfOpen(errno));
   struct stat info {};
-  if (::fstat(descriptor, &info) != 0 || S_ISDIR(info.st_mode) || S_ISFIFO(info.st_mode) ||
-      S_ISSOCK(info.st_mode)) {
+  if (::fstat(descriptor, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(descriptor);
     return fail(ERROR_ACCESS_DENIED);
   }

@@ -2,6 +2,16 @@
 
 #include "platform/win32/HandleBits.h"
 
+namespace korvel::platform::win32 {
+namespace {
+
+// Taken before windows.h, whose macro of the same name would replace the platform's constant.
+constexpr HANDLE kNoFile = INVALID_HANDLE_VALUE;
+constexpr DWORD kAccessDenied = ERROR_ACCESS_DENIED;
+
+}  // namespace
+}  // namespace korvel::platform::win32
+
 // windows.h comes after the platform headers: its macros would rewrite the platform's constants.
 #include <windows.h>
 
@@ -9,7 +19,17 @@ namespace korvel::platform::win32 {
 
 HANDLE Win32FileSystem::CreateFileA(const char* path, DWORD access, DWORD shareMode, DWORD creation,
                                     DWORD attributes) {
-  return HandleBits(::CreateFileA(path, access, shareMode, nullptr, creation, attributes, nullptr));
+  const ::HANDLE file =
+      ::CreateFileA(path, access, shareMode, nullptr, creation, attributes, nullptr);
+  const HANDLE bits = HandleBits(file);
+  // A device (NUL, CON, a serial port) or a pipe opens as a file does, yet may never end or wait
+  // for ever: it is refused as a folder is, before anything reads from it.
+  if (bits != kNoFile && ::GetFileType(file) != FILE_TYPE_DISK) {
+    ::CloseHandle(file);
+    ::SetLastError(kAccessDenied);
+    return kNoFile;
+  }
+  return bits;
 }
 
 DWORD Win32FileSystem::SetFilePointer(HANDLE file, LONG distance, DWORD method) {

@@ -107,6 +107,15 @@ TEST_F(FileSystemTest, AFifoIsRefusedWithoutWaitingForAWriter) {
   EXPECT_EQ(pc_->files().openFiles(), 0);
 }
 
+// A device is no upgrade file: /dev/zero and /dev/urandom never end, /dev/null reads as empty.
+TEST_F(FileSystemTest, ADeviceIsRefusedLikeAFolder) {
+  for (const char* device : {"/dev/zero", "/dev/urandom", "/dev/null"}) {
+    EXPECT_EQ(Open(device, FILE_SHARE_READ), INVALID_HANDLE_VALUE) << device;
+    EXPECT_EQ(files().GetLastError(), ERROR_ACCESS_DENIED) << device;
+  }
+  EXPECT_EQ(pc_->files().openFiles(), 0);
+}
+
 TEST_F(FileSystemTest, AFileWithoutReadPermissionIsAccessDenied) {
   if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
   std::filesystem::permissions(upgrade_, std::filesystem::perms::none);
