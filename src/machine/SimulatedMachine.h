@@ -16,6 +16,8 @@ class SimulatedMachine : public Machine {
   std::string NoTransportHint() const override;
   std::vector<std::string> Notes() const override { return {}; }
   std::string LocationOf(std::uint8_t, std::uint8_t) const override { return {}; }
+  // The PC itself, for tests that look at what a run left in it.
+  platform::sim::SimulatedPc& pc() { return pc_; }
 
  private:
   // Interactive use runs on the wall clock: the fixed waits of an upgrade take their real time.
