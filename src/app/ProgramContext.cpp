@@ -34,7 +34,7 @@ ProgramContext::~ProgramContext() {
 upgrade::TransportControl ProgramContext::transportControl() {
   return upgrade::TransportControl{
       [this] { return static_cast<std::uint32_t>(scsi_.StartTransport()); },
-      [this] { scsi_.StopTransport(); }};
+      [this] { scsi_.StopTransport(); }, scsi_.machine().NoTransportText()};
 }
 
 }  // namespace korvel::app

@@ -7,11 +7,13 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/AppIcon.h"
 #include "app/AppOptions.h"
+#include "app/DisplayCheck.h"
 #include "app/ProgramContext.h"
 #include "app/ScreenshotScript.h"
 #include "app/UpgradeDialog.h"
@@ -44,6 +46,22 @@ int UpgradeApp::Run() {
   if (const int* exitStatus = std::get_if<int>(&parsed)) return *exitStatus;
   const AppOptions& options = std::get<AppOptions>(parsed);
 
+  // The machine (the scenario, the command log) is made before the window system is opened: a
+  // scenario that cannot be used is named even where no display exists.
+  std::unique_ptr<ProgramContext> context;
+  try {
+    context = std::make_unique<ProgramContext>(options);
+  } catch (const std::exception& error) {
+    std::cerr << "korvel-upgrade: " << machine::PrintableText(error.what()) << '\n';
+    return 2;
+  }
+  // Qt would abort without a display; one line says so instead.
+  if (const std::optional<std::string> missing =
+          MissingDisplay(ArgumentsAfterProgramName(argc_, argv_))) {
+    std::cerr << *missing << '\n';
+    return 2;
+  }
+
   // Qt takes its own arguments (-platform, -style, ...) out of argc/argv here.
   QApplication application(argc_, argv_);
   ApplyVersionRecord(application);
@@ -53,14 +71,6 @@ int UpgradeApp::Run() {
     QApplication::setStyle(fusion);
   }
   QApplication::setWindowIcon(AppIcon());
-
-  std::unique_ptr<ProgramContext> context;
-  try {
-    context = std::make_unique<ProgramContext>(options);
-  } catch (const std::exception& error) {
-    std::cerr << "korvel-upgrade: " << machine::PrintableText(error.what()) << '\n';
-    return 2;
-  }
 
   DialogHooks hooks = StandardDialogHooks();
   std::unique_ptr<ScreenshotScript> screenshots;

@@ -11,8 +11,6 @@ namespace korvel::cli {
 
 namespace {
 
-constexpr char kStartupError[] = "ERROR: ASPI Layer for Win32 is not initialized!";
-
 std::unique_ptr<machine::Machine> MakeMachine(const GlobalOptions& options) {
   try {
     // KORVEL_DEBUG puts the debugger channel on stderr, on the simulated PC as on Linux.
@@ -78,7 +76,8 @@ CliContext::~CliContext() {
 std::optional<int> CliContext::StartTransport() {
   const std::int32_t value = session_->StartTransport();
   if (value == 0) {
-    err_ << kStartupError << '\n' << session_->machine().NoTransportHint() << '\n';
+    err_ << session_->machine().NoTransportText() << '\n'
+         << session_->machine().NoTransportHint() << '\n';
     PrintNotes();
     return std::nullopt;
   }

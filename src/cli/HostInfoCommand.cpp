@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <string>
 
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
@@ -28,7 +30,7 @@ struct HostReport {
   HostText aspiDescription{};
   HostText aspiCompany{};
   std::uint8_t autoRunMask = 0;
-  HostText audioCdVerb{};
+  std::optional<std::string> audioCdVerb;   // none: the keys or the value are missing
   std::map<char, std::uint64_t> freeBytes;  // every drive letter the machine has
 };
 
@@ -38,7 +40,8 @@ HostReport Gather(platform::Platform& platform) {
   utilities::AspiVersionStrings(platform.versions, report.aspiFileVersion, report.aspiDescription,
                                 report.aspiCompany);
   report.autoRunMask = utilities::GetAutoRunMask(platform.registry);
-  utilities::GetAudioCdShellDefault(platform.registry, report.audioCdVerb);
+  // Read-only: the setter's routine makes the keys it opens, and a report must change nothing.
+  report.audioCdVerb = utilities::ReadAudioCdShellDefault(platform.registry);
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
     const char root[] = {letter, ':', '\\', '\0'};
     if (platform.deviceIo.GetDriveTypeA(root) == platform::DRIVE_NO_ROOT_DIR) continue;
@@ -54,7 +57,11 @@ void PrintJson(CliContext& context, const HostReport& report) {
   document["aspi_description"] = report.aspiDescription.data();
   document["aspi_company"] = report.aspiCompany.data();
   document["autorun_mask"] = report.autoRunMask;
-  document["audio_cd_verb"] = report.audioCdVerb.data();
+  if (report.audioCdVerb) {
+    document["audio_cd_verb"] = *report.audioCdVerb;
+  } else {
+    document["audio_cd_verb"] = nullptr;
+  }
   nlohmann::ordered_json free = nlohmann::ordered_json::object();
   for (const auto& [letter, bytes] : report.freeBytes) free[std::string(1, letter)] = bytes;
   document["free_bytes"] = free;
@@ -72,7 +79,8 @@ void PrintText(CliContext& context, const HostReport& report) {
   std::snprintf(mask, sizeof mask, "0x%02X (bits 0 to 7: %s)", report.autoRunMask,
                 utilities::BitsText8(report.autoRunMask, bits));
   out << "Auto-run mask: " << mask << '\n';
-  out << "Audio CD verb: " << PrintableText(report.audioCdVerb.data()) << '\n';
+  out << "Audio CD verb: "
+      << (report.audioCdVerb ? PrintableText(*report.audioCdVerb) : std::string("not set")) << '\n';
   if (report.freeBytes.empty()) {
     out << "Free space: no drive letters\n";
     return;

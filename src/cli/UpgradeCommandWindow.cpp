@@ -72,7 +72,8 @@ upgrade::TransportControl TransportControlOf(CliContext& context) {
                                      return static_cast<std::uint32_t>(transport::StartTransport(
                                          context.transport(), context.machine().hostAdapters()));
                                    },
-                                   [&context] { transport::StopTransport(context.transport()); }};
+                                   [&context] { transport::StopTransport(context.transport()); },
+                                   context.machine().NoTransportText()};
 }
 
 std::string FullPathOf(const std::string& file) {

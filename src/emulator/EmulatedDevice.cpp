@@ -12,6 +12,17 @@ EmulatedDevice::EmulatedDevice(const DeviceConfig& config, Clock& clock)
 
 CommandResult EmulatedDevice::Execute(std::span<const std::uint8_t> cdb, Direction direction,
                                       std::span<std::uint8_t> data) {
+  return Run(cdb, direction, data, false);
+}
+
+CommandResult EmulatedDevice::ExecuteWithAutoSense(std::span<const std::uint8_t> cdb,
+                                                   Direction direction,
+                                                   std::span<std::uint8_t> data) {
+  return Run(cdb, direction, data, true);
+}
+
+CommandResult EmulatedDevice::Run(std::span<const std::uint8_t> cdb, Direction direction,
+                                  std::span<std::uint8_t> data, bool autoSense) {
   std::lock_guard lock(mutex_);
   if (config_.delayMs > 0) clock_.Sleep(config_.delayMs);
   CommandResult result;
@@ -27,7 +38,13 @@ CommandResult EmulatedDevice::Execute(std::span<const std::uint8_t> cdb, Directi
       result = Dispatch(command);
     }
   }
-  if (result.answered && result.status == kStatusCheckCondition) pendingSense_ = result.sense;
+  // A command that never reached the device leaves what it kept; any other than REQUEST SENSE
+  // (which hands the sense over itself) ends it. Conditions are not kept here: the restart's
+  // NOT READY and UNIT ATTENTION are asked of the drive's state at each command.
+  if (!result.answered) return result;
+  const bool requestSense = !cdb.empty() && cdb[0] == formats::opcode::kRequestSense;
+  if (!requestSense) pendingSense_.reset();
+  if (result.status == kStatusCheckCondition && !autoSense) pendingSense_ = result.sense;
   return result;
 }
 

@@ -20,6 +20,8 @@ class EmulatedDevice : public ScsiTarget {
   // Safe to call from several threads: each device serialises its own commands.
   CommandResult Execute(std::span<const std::uint8_t> cdb, Direction direction,
                         std::span<std::uint8_t> data) final;
+  CommandResult ExecuteWithAutoSense(std::span<const std::uint8_t> cdb, Direction direction,
+                                     std::span<std::uint8_t> data) final;
 
  protected:
   // Runs one command that passed the delay and the fault rules; called with the lock held.
@@ -38,8 +40,12 @@ class EmulatedDevice : public ScsiTarget {
   DeviceConfig config_;
   Clock& clock_;
   FaultInjector faults_;
+  CommandResult Run(std::span<const std::uint8_t> cdb, Direction direction,
+                    std::span<std::uint8_t> data, bool autoSense);
+
   std::mutex mutex_;
-  // Sense of the last CHECK CONDITION, until REQUEST SENSE hands it over.
+  // Sense of the last CHECK CONDITION, as a real drive keeps it: until it is delivered (by
+  // REQUEST SENSE, or with the status to an auto-sense host adapter) or the next command comes.
   std::optional<SenseData> pendingSense_;
 };
 

@@ -34,6 +34,12 @@ class ScsiTarget {
   // `data` is the host's buffer: `data.size()` is the transfer length the host asked for.
   virtual CommandResult Execute(std::span<const std::uint8_t> cdb, Direction direction,
                                 std::span<std::uint8_t> data) = 0;
+  // As Execute, for a host adapter that hands the sense back with the CHECK CONDITION status
+  // (auto-sense): the sense is delivered then, so the device keeps none for a REQUEST SENSE.
+  virtual CommandResult ExecuteWithAutoSense(std::span<const std::uint8_t> cdb, Direction direction,
+                                             std::span<std::uint8_t> data) {
+    return Execute(cdb, direction, data);
+  }
 };
 
 }  // namespace korvel::emulator

@@ -1,18 +1,28 @@
 #include "machine/LinuxMachine.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "machine/RealMachine.h"
 
 namespace korvel::machine {
 
 LinuxMachine::LinuxMachine(bool debugTrace)
+    : LinuxMachine(debugTrace, platform::linux_host::SysfsScsiDiscovery(), "/proc/self/mounts") {}
+
+LinuxMachine::LinuxMachine(bool debugTrace, platform::linux_host::SysfsScsiDiscovery discovery,
+                           std::filesystem::path mountsFile)
     : platform_(debugTrace),
-      adapters_(platform::linux_host::SysfsScsiDiscovery(), access_, "/proc/self/mounts",
-                &platform_.driveLetters()) {}
+      adapters_(std::move(discovery), access_, std::move(mountsFile), &platform_.driveLetters()) {}
 
 std::unique_ptr<Machine> MakeRealMachine(bool debugTrace) {
   return std::make_unique<LinuxMachine>(debugTrace);
+}
+
+// Linux has no ASPI layer to blame: no transport here means that no sg node exists.
+std::string LinuxMachine::NoTransportText() const {
+  return "ERROR: no SCSI generic device (/dev/sg*) was found; load the sg module (modprobe sg) or "
+         "attach a drive";
 }
 
 std::string LinuxMachine::NoTransportHint() const {

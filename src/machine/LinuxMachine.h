@@ -2,6 +2,8 @@
 // through SG_IO.
 #pragma once
 
+#include <filesystem>
+
 #include "machine/Machine.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/SgDeviceAccess.h"
@@ -12,9 +14,13 @@ namespace korvel::machine {
 class LinuxMachine : public Machine {
  public:
   explicit LinuxMachine(bool debugTrace);
+  // The devices of another sysfs and /dev tree (a test's), with another mounts table.
+  LinuxMachine(bool debugTrace, platform::linux_host::SysfsScsiDiscovery discovery,
+               std::filesystem::path mountsFile);
 
   platform::Platform& platform() override { return platform_.platform(); }
   transport::HostAdapterSource* hostAdapters() override { return &adapters_; }
+  std::string NoTransportText() const override;
   std::string NoTransportHint() const override;
   std::vector<std::string> Notes() const override;
   bool CouldOpenNoDevice() const override { return adapters_.CouldOpenNoNode(); }

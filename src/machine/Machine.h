@@ -19,6 +19,11 @@ class Machine {
   virtual platform::Platform& platform() = 0;
   // The start-up's last resort when no Windows transport exists; null when there is none.
   virtual transport::HostAdapterSource* hostAdapters() = 0;
+  // The start-up error when no transport could be started: the Windows text, unless the machine
+  // has a better one to say what is missing there.
+  virtual std::string NoTransportText() const {
+    return "ERROR: ASPI Layer for Win32 is not initialized!";
+  }
   // The line printed under the start-up error, saying what was looked for.
   virtual std::string NoTransportHint() const = 0;
   // Things worth telling the user after a run (devices left out, permission problems).

@@ -19,6 +19,8 @@ class SimulatedMachine : public Machine {
   std::vector<std::string> Notes() const override { return {}; }
   std::string LocationOf(std::uint8_t, std::uint8_t) const override { return {}; }
   std::vector<InputFile> InputFiles() const override { return inputs_; }
+  // The PC itself, for tests that look at what a run left in it.
+  platform::sim::SimulatedPc& pc() { return pc_; }
 
  private:
   std::vector<InputFile> inputs_;

@@ -126,7 +126,9 @@ CommandResult RunOnDevice(const Request& request, Direction direction,
   const std::span<const std::uint8_t> cdb(request.cdb.data(), length);
   std::vector<std::uint8_t> buffer(request.length);
   if (direction == Direction::Out) Gather(request.pieces, buffer);
-  CommandResult result = target.Execute(cdb, direction, buffer);
+  // The sense goes back with the status in the entry: the kernel has it then, as from any
+  // auto-sense adapter, and asks again only when it needs to.
+  CommandResult result = target.ExecuteWithAutoSense(cdb, direction, buffer);
   if (!result.answered) {
     // A device that has stopped answering cannot time out here as on a bus: BUSY makes the
     // initiator try again until its own time-out ends the command.

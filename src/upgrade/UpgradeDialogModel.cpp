@@ -45,7 +45,8 @@ void UpgradeDialogModel::RefreshControls() {
 bool UpgradeDialogModel::OnInitDialog() {
   const std::uint32_t started = transportControl_.start ? transportControl_.start() : 0;
   if (started == 0) {
-    window_.ShowError(kNoTransportText, kNoTransportCaption);
+    const std::string& text = transportControl_.noTransportText;
+    window_.ShowError(text.empty() ? kNoTransportText : text.c_str(), kNoTransportCaption);
     OnCloseRequest();
     return false;
   }

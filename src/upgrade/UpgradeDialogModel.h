@@ -25,6 +25,8 @@ namespace korvel::upgrade {
 struct TransportControl {
   std::function<std::uint32_t()> start;
   std::function<void()> stop;
+  // What the error box says when `start` finds no transport; empty: the Windows text.
+  std::string noTransportText = {};
 };
 
 // What the last Upgrade did, for callers that report more than the status line.

@@ -52,6 +52,16 @@ char* GetAudioCdShellDefault(Registry& registry, std::span<char> text) {
   return CopyBounded(text, ValueText(*read.data));
 }
 
+std::optional<std::string> ReadAudioCdShellDefault(Registry& registry) {
+  const RegistryPath key(registry, HKEY_CLASSES_ROOT, {"AudioCD", "shell"}, KeyWalk::Open,
+                         KEY_QUERY_VALUE);
+  if (!key.leaf()) return std::nullopt;
+  const ValueRead read = ReadValueInTwoSteps(registry, *key.leaf(), nullptr);
+  if (!read.sizeKnown) return std::nullopt;
+  if (!read.data) return std::string();
+  return std::string(ValueText(*read.data));
+}
+
 void SetAudioCdShellDefault(Registry& registry, const char* text) {
   const RegistryPath key = AudioCdShell(registry);
   if (!key.leaf()) return;

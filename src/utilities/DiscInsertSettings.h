@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string>
 
 #include "platform/Registry.h"
 
@@ -22,5 +24,8 @@ char* GetAudioCdShellDefault(platform::Registry& registry, std::span<char> text)
 // Writes the default value of "AudioCD\shell" as REG_SZ of the text's characters, without the
 // terminating NUL.
 void SetAudioCdShellDefault(platform::Registry& registry, const char* text);
+// The same value for a report, which must change nothing: the keys are only opened, for
+// reading, and nothing comes back when a key or the value is missing (or its size unknown).
+std::optional<std::string> ReadAudioCdShellDefault(platform::Registry& registry);
 
 }  // namespace korvel::utilities

@@ -152,6 +152,41 @@ TEST(ProgramWithoutDisplayTest, HelpAndBadUsageNeedNoDisplay) {
   }
 }
 
+// No display and no platform chosen, as in a plain terminal or a service: the arguments and the
+// scenario are still checked first, and then one line says why the window cannot open.
+ProgramOutput RunWithNoDisplayAtAll(const QStringList& arguments) {
+  QProcess process;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
+  environment.remove(QStringLiteral("DISPLAY"));
+  environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+  process.setProcessEnvironment(environment);
+  process.start(QStringLiteral(KORVEL_UPGRADE_PROGRAM), arguments);
+  EXPECT_TRUE(process.waitForFinished(60000));
+  return ProgramOutput{process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                       process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+TEST(ProgramWithoutDisplayTest, AMissingScenarioIsNamedBeforeTheDisplayIsNeeded) {
+  for (const auto& run : {RunWithNoDisplayAtAll({QStringLiteral("--simulate=missing.json")}),
+                          RunWithoutDisplay({QStringLiteral("--simulate=missing.json")})}) {
+    EXPECT_EQ(run.exitCode, 2) << run.standardError.toStdString();
+    EXPECT_TRUE(run.standardError.startsWith("korvel-upgrade: "))
+        << run.standardError.toStdString();
+    EXPECT_TRUE(run.standardError.contains("missing.json")) << run.standardError.toStdString();
+    EXPECT_FALSE(run.standardError.contains("display")) << run.standardError.toStdString();
+  }
+}
+
+TEST(ProgramWithoutDisplayTest, NoDisplayIsOneLineAndBadUsage) {
+  const ProgramOutput run = RunWithNoDisplayAtAll({QStringLiteral("--simulate")});
+  EXPECT_EQ(run.exitCode, 2) << run.standardError.toStdString();
+  EXPECT_EQ(run.standardError.toStdString(),
+            "korvel-upgrade: no display (DISPLAY and WAYLAND_DISPLAY are unset); run it in a "
+            "desktop session, or use korvelfw\n");
+  EXPECT_EQ(run.standardOutput.toStdString(), "");
+}
+
 TEST_F(ProgramRunTest, ALogThatCannotTakeTheRecordsEndsWithBadUsage) {
   const ProgramRun run =
       RunProgram({"--simulate", "--log-commands", "/dev/full", "--screenshot-script",

@@ -6,12 +6,18 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 
+#include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
 #include "cli/HostInfoCommand.h"
 #include "cli/tests/KorvelfwRun.h"
+#include "machine/SimulatedMachine.h"
+#include "platform/sim/RegistryTree.h"
+#include "platform/sim/Scenario.h"
 
 namespace korvel::cli {
 namespace {
@@ -63,7 +69,7 @@ TEST(HostInfoCommandTest, JsonOnEachOperatingSystem) {
            "free_bytes":{"A":0,"C":1610612736,"E":0,"F":0,"G":0,"H":0}})json"},
       {"nt4-passthrough.json",
        R"json({"os":"Windows NT V4.00.1381 Service Pack 6","aspi_file_version":"N/A",
-           "aspi_description":"N/A","aspi_company":"","autorun_mask":149,"audio_cd_verb":"",
+           "aspi_description":"N/A","aspi_company":"","autorun_mask":149,"audio_cd_verb":null,
            "free_bytes":{"A":0,"C":536870912,"D":1638400000,"E":0,"F":0,"G":0}})json"},
       {"win2000-aspi.json",
        R"json({"os":"Windows 2000 V5.00.2195 Service Pack 4","aspi_file_version":"4.71.2.0",
@@ -75,6 +81,63 @@ TEST(HostInfoCommandTest, JsonOnEachOperatingSystem) {
     ProgramRun run = Korvelfw({"--simulate=" + ShippedScenario(c.scenario), "host-info", "--json"});
     EXPECT_EQ(run.exitCode, kExitSuccess) << c.scenario << ": " << run.err;
     EXPECT_EQ(json::parse(run.out), json::parse(c.json)) << c.scenario;
+  }
+}
+
+// Every key below `key`, with each value's type and bytes, one line each.
+void DumpKey(const platform::sim::RegistryKey& key, const std::string& path, std::string& out) {
+  out += path + "\n";
+  for (const platform::sim::RegistryValue& value : key.values()) {
+    out += path + " [" + value.name + "] " + std::to_string(value.type) + ":";
+    for (platform::BYTE byte : value.data) out += " " + std::to_string(byte);
+    out += "\n";
+  }
+  for (const auto& subkey : key.subkeys()) DumpKey(*subkey, path + "\\" + subkey->name(), out);
+}
+
+std::string DumpRegistry(platform::sim::RegistryTree& tree) {
+  std::string out;
+  for (const char* root : {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
+                           "HKEY_USERS", "HKEY_DYN_DATA"}) {
+    if (platform::sim::RegistryKey* key = tree.Root(root)) DumpKey(*key, root, out);
+  }
+  return out;
+}
+
+// A report changes nothing: the registry of the PC is the same, key for key and byte for byte,
+// after host-info as before it, whether the audio CD keys exist or not.
+TEST(HostInfoCommandTest, LeavesTheRegistryAsItWas) {
+  const struct {
+    const char* scenario;
+    const char* verbLine;
+    const char* verbJson;
+  } cases[] = {
+      {R"({"os":"win98"})", "Audio CD verb: play\n", R"("play")"},
+      {R"({"os":"win98","shell":{"audio_cd_verb":null}})", "Audio CD verb: not set\n", "null"},
+      {R"({"os":"nt4","shell":{"audio_cd_keys":false}})", "Audio CD verb: not set\n", "null"},
+      {R"({"os":"win98","shell":{"audio_cd_keys":false}})", "Audio CD verb: not set\n", "null"},
+  };
+  for (const auto& c : cases) {
+    for (const bool json : {false, true}) {
+      auto owned = std::make_unique<machine::SimulatedMachine>(
+          platform::sim::LoadScenarioText(c.scenario), false);
+      platform::sim::RegistryTree& tree = owned->pc().registry().tree();
+      const std::string before = DumpRegistry(tree);
+      std::ostringstream out;
+      std::ostringstream err;
+      GlobalOptions options;
+      options.simulate = true;
+      options.json = json;
+      CliContext context(options, std::move(owned), {}, out, err);
+      HostInfoCommand command;
+      EXPECT_EQ(command.Run(context), kExitSuccess) << c.scenario << ": " << err.str();
+      EXPECT_EQ(DumpRegistry(tree), before) << c.scenario;
+      if (json) {
+        EXPECT_EQ(json::parse(out.str())["audio_cd_verb"], json::parse(c.verbJson)) << c.scenario;
+      } else {
+        EXPECT_NE(out.str().find(c.verbLine), std::string::npos) << c.scenario << "\n" << out.str();
+      }
+    }
   }
 }
 
@@ -119,7 +182,7 @@ TEST(HostInfoCommandTest, ThisLinuxMachine) {
                          {"aspi_description", "N/A"},
                          {"aspi_company", ""},
                          {"autorun_mask", 0},
-                         {"audio_cd_verb", ""},
+                         {"audio_cd_verb", nullptr},
                          {"free_bytes", json::object()}};
   EXPECT_EQ(json::parse(run.out), expected);
 }

@@ -167,7 +167,8 @@ TEST(ScanCommandTest, OnThisMachineRunsAndSaysWhatItFound) {
   ProgramRun run = Korvelfw({"scan"});
   if (run.exitCode == kExitNoTransport) {
     EXPECT_EQ(run.err.substr(0, run.err.find('\n', run.err.find('\n') + 1) + 1),
-              "ERROR: ASPI Layer for Win32 is not initialized!\n"
+              "ERROR: no SCSI generic device (/dev/sg*) was found; load the sg module (modprobe "
+              "sg) or attach a drive\n"
               "No SCSI transport: no ASPI, no NT pass-through and no SCSI generic devices "
               "(/dev/sg*) on this machine.\n");
   } else {

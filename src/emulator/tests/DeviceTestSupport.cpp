@@ -22,6 +22,10 @@ CommandResult DeviceUnderTest::NoData(const Bytes& cdb) {
   return device_->Execute(cdb, Direction::In, {});
 }
 
+CommandResult DeviceUnderTest::WithAutoSense(const Bytes& cdb, Bytes& data) {
+  return device_->ExecuteWithAutoSense(cdb, Direction::In, data);
+}
+
 Bytes DeviceUnderTest::RequestSense() {
   Bytes data(18, 0xEE);
   const CommandResult result = In({0x03, 0, 0, 0, 18, 0}, data);

@@ -25,6 +25,8 @@ class DeviceUnderTest {
   CommandResult In(const Bytes& cdb, Bytes& data);
   CommandResult Out(const Bytes& cdb, Bytes data);
   CommandResult NoData(const Bytes& cdb);
+  // A data-in command (no data when `data` is empty) from a host adapter with auto-sense.
+  CommandResult WithAutoSense(const Bytes& cdb, Bytes& data);
   // The 18 bytes of REQUEST SENSE.
   Bytes RequestSense();
   // Bytes 32..35 of the INQUIRY data.

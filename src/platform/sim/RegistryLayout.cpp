@@ -82,8 +82,10 @@ void FillShellSettings(const Scenario& scenario, RegistryTree& tree) {
     explorer.SetValue("NoDriveTypeAutoRun", IsWindowsNt(scenario.os) ? REG_DWORD : REG_BINARY,
                       {*shell.autoRunMask, 0, 0, 0});
   }
-  RegistryKey& audioCd = *tree.Create("HKEY_CLASSES_ROOT\\AudioCD\\shell");
-  if (shell.audioCdVerb) audioCd.SetString("", *shell.audioCdVerb);
+  if (shell.audioCdKeys) {
+    RegistryKey& audioCd = *tree.Create("HKEY_CLASSES_ROOT\\AudioCD\\shell");
+    if (shell.audioCdVerb) audioCd.SetString("", *shell.audioCdVerb);
+  }
   if (shell.varnockPath) {
     RegistryKey& entry = *tree.Create(
         "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Varnock.exe");

@@ -31,6 +31,7 @@ class RegistryKey {
   const RegistryValue* Value(std::string_view name) const;
   void SetValue(std::string_view name, DWORD type, std::vector<BYTE> data);
   void SetString(std::string_view name, std::string_view text);  // REG_SZ with its NUL
+  const std::vector<RegistryValue>& values() const { return values_; }
 
  private:
   std::string name_;

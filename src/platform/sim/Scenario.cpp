@@ -292,9 +292,9 @@ void ReadDrive(Scenario& scenario, const std::string& letterText, const json& va
 ShellSettings ReadShell(const json& value) {
   const std::string where = "shell";
   CheckObject(value, where);
-  CheckKeys(
-      value, where,
-      {"autorun_mask", "audio_cd_verb", "varnock_path", "execute_result", "message_box_result"});
+  CheckKeys(value, where,
+            {"autorun_mask", "audio_cd_verb", "audio_cd_keys", "varnock_path", "execute_result",
+             "message_box_result"});
   ShellSettings shell;
   if (value.contains("autorun_mask")) {
     const json& mask = value["autorun_mask"];
@@ -308,6 +308,16 @@ ShellSettings ReadShell(const json& value) {
     const json& verb = value["audio_cd_verb"];
     shell.audioCdVerb.reset();
     if (!verb.is_null()) shell.audioCdVerb = ReadString(verb, Join(where, "audio_cd_verb"));
+  }
+  if (value.contains("audio_cd_keys")) {
+    shell.audioCdKeys = ReadBool(value["audio_cd_keys"], Join(where, "audio_cd_keys"));
+    if (!shell.audioCdKeys) {
+      // A verb needs the keys it lives in.
+      if (value.contains("audio_cd_verb") && !value["audio_cd_verb"].is_null()) {
+        Fail(Join(where, "audio_cd_keys"), "is false, so audio_cd_verb must be absent or null");
+      }
+      shell.audioCdVerb.reset();
+    }
   }
   if (value.contains("varnock_path")) {
     shell.varnockPath = ReadString(value["varnock_path"], Join(where, "varnock_path"));

@@ -97,6 +97,8 @@ struct ShellSettings {
   std::optional<BYTE> autoRunMask = BYTE{0x95};
   // The default verb of audio CDs; none: "AudioCD\shell" has no default value.
   std::optional<std::string> audioCdVerb = std::string("play");
+  // False: "AudioCD" under HKEY_CLASSES_ROOT does not exist at all (no verb then).
+  bool audioCdKeys = true;
   // The folder of the App Paths entry of "Varnock.exe"; none: no entry.
   std::optional<std::string> varnockPath;
   HINSTANCE executeResult = 42;

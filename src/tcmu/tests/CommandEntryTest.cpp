@@ -293,5 +293,26 @@ TEST(CommandEntryTest, EmulatedDriveAnswersThroughTheRing) {
   EXPECT_EQ(region.Sense(ready)[12], 0x3A);
 }
 
+// The sense goes to the kernel with the CHECK CONDITION: the drive has delivered it then, so a
+// REQUEST SENSE after it (the kernel's, or an initiator's through sg) finds none left.
+TEST(CommandEntryTest, SenseDeliveredThroughTheRingIsNotKeptByTheDrive) {
+  emulator::VirtualClock clock;
+  const auto config = emulator::ParseDeviceConfig(
+      {{"vendor", "KORVEL"}, {"product", "CD-R   RZ6120"}, {"revision", "1.00"}}, "target");
+  const auto drive = emulator::MakeDevice(config, clock);
+  RingRegion region;
+  // A vendor opcode this model does not know, then REQUEST SENSE for 18 bytes.
+  const std::size_t refused = region.PostCommand({0xD0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {});
+  const std::size_t sense = region.PostCommand({0x03, 0, 0, 0, 18, 0}, {{0, 18}});
+  region.PutData(0, Bytes(18, 0xEE));
+  ASSERT_EQ(Serve(region, *drive).size(), 2u);
+  EXPECT_EQ(region.Status(refused), 0x02);
+  EXPECT_EQ(region.Sense(refused),
+            SenseBuffer({0x70, 0, 0x05, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x20, 0x00, 0, 0, 0, 0}));
+  EXPECT_EQ(region.Status(sense), 0x00);
+  EXPECT_EQ(region.Data(0, 18),
+            (Bytes{0x70, 0, 0x00, 0, 0, 0, 0, 10, 0, 0, 0, 0, 0x00, 0x00, 0, 0, 0, 0}));
+}
+
 }  // namespace
 }  // namespace korvel::tcmu

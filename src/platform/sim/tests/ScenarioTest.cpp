@@ -102,7 +102,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadScenario{R"({"os":"nt4","shell":{"autorun_mask":256}})",
                     "shell.autorun_mask: 256 is not a byte (0 to 0xFF) or null"},
         BadScenario{R"({"os":"nt4","shell":{"audio_cd_verb":1}})",
-                    "shell.audio_cd_verb: must be a string"}));
+                    "shell.audio_cd_verb: must be a string"},
+        BadScenario{R"({"os":"nt4","shell":{"audio_cd_keys":false,"audio_cd_verb":"play"}})",
+                    "shell.audio_cd_keys: is false, so audio_cd_verb must be absent or null"},
+        BadScenario{R"({"os":"nt4","shell":{"audio_cd_keys":"no"}})",
+                    "shell.audio_cd_keys: must be true or false"}));
 
 TEST(ScenarioTest, VersionTextsAreLimitedTo255Characters) {
   const auto load = [](std::size_t length) {
