@@ -19,7 +19,7 @@
 #include "drive/DiscPosition.h"
 #include "drive/DiscTexts.h"
 #include "drive/Identification.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::cli {
 namespace {
@@ -193,7 +193,7 @@ int TracksCommand::Run(CliContext& context) {
     }
     row.lengthVerified = extent.lengthVerified;
     row.length = static_cast<std::int32_t>(static_cast<std::uint32_t>(
-        platform::GetBigEndian(record.data() + drive::track_extent_layout::kLength, 4)));
+        formats::GetBigEndian(record.data() + drive::track_extent_layout::kLength, 4)));
     // The disc's own strings come first, then one a track in track order.
     const auto index = static_cast<std::size_t>(std::max(entry.number - firstNumber + 1, 0));
     row.title = TextAt(titles, index);

@@ -3,7 +3,7 @@
 #include <limits>
 #include <stdexcept>
 
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 #include "transport/CdbLength.h"
 
 namespace korvel::drive {
@@ -24,7 +24,7 @@ Cdb& Cdb::Bits(std::size_t offset, std::uint32_t value, unsigned width, unsigned
 
 Cdb& Cdb::BigEndian(std::size_t offset, std::uint32_t value, std::size_t width) {
   CheckInside(offset, width);
-  platform::PutBigEndian(&bytes_[offset], value, width);
+  formats::PutBigEndian(&bytes_[offset], value, width);
   return *this;
 }
 

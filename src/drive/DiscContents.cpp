@@ -5,7 +5,7 @@
 
 #include "drive/CommandsStandard.h"
 #include "drive/TocLayout.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::drive {
 namespace {
@@ -22,7 +22,7 @@ constexpr std::size_t kDataMode = 6;  // low nibble: 1 mode 1, 2 mode 2, 0x0F un
 }  // namespace track_information_layout
 
 std::size_t DataLengthOf(const std::vector<std::uint8_t>& answer) {
-  return static_cast<std::size_t>(platform::GetBigEndian(answer.data(), 2));
+  return static_cast<std::size_t>(formats::GetBigEndian(answer.data(), 2));
 }
 
 TrackKind KindOf(ScsiTransport& transport, std::uint8_t adapter, std::uint8_t target,
@@ -101,7 +101,7 @@ std::int32_t ReadDiscContents(ScsiTransport& transport, std::uint8_t adapter, st
     DiscTrackEntry track;
     track.number = number;
     track.start = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(platform::GetBigEndian(&toc[at + kAddress], 4)));
+        static_cast<std::uint32_t>(formats::GetBigEndian(&toc[at + kAddress], 4)));
     track.kind = KindOf(transport, adapter, target, toc[at + kAdrControl], number);
     contents.tracks.push_back(track);
   }

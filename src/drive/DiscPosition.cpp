@@ -9,7 +9,7 @@
 
 #include "drive/CommandsStandard.h"
 #include "drive/TocLayout.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::drive {
 namespace {
@@ -41,7 +41,7 @@ constexpr int kWindowCentre = 20;
 constexpr long kEmptySlot = 9999999;
 
 std::int32_t Signed32(const std::uint8_t* bytes) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(platform::GetBigEndian(bytes, 4)));
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(formats::GetBigEndian(bytes, 4)));
 }
 
 int MinuteSecondFrameToBlock(int minute, int second, int frame) {
@@ -143,7 +143,7 @@ SessionLeadOut ReadSessionLeadOut(ScsiTransport& transport, std::uint8_t adapter
   const std::int32_t status = ReadTocFormatInControlByte(
       transport, adapter, target, kTocFormatFullToc, kFullTocAllocation, area.data());
   if (status != 1) return {status, std::nullopt};
-  const auto dataLength = static_cast<std::size_t>(platform::GetBigEndian(&area[kDataLength], 2));
+  const auto dataLength = static_cast<std::size_t>(formats::GetBigEndian(&area[kDataLength], 2));
   const FullTocDescriptors descriptors(area, dataLength / kDescriptorSize);
   std::optional<std::int32_t> leadOut;
   bool appendable = false;
@@ -255,10 +255,10 @@ TrackExtentOutcome FindTrackExtent(ScsiTransport& transport, std::uint8_t adapte
     end = start;
     verified = false;
   }
-  platform::PutBigEndian(record.data() + track_extent_layout::kStartFrame,
-                         static_cast<std::uint32_t>(start + kFramesBeforeBlockZero), 4);
-  platform::PutBigEndian(record.data() + track_extent_layout::kLength,
-                         static_cast<std::uint32_t>(end - start), 4);
+  formats::PutBigEndian(record.data() + track_extent_layout::kStartFrame,
+                        static_cast<std::uint32_t>(start + kFramesBeforeBlockZero), 4);
+  formats::PutBigEndian(record.data() + track_extent_layout::kLength,
+                        static_cast<std::uint32_t>(end - start), 4);
   return {1, verified};
 }
 

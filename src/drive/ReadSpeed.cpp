@@ -6,7 +6,7 @@
 
 #include "drive/CommandsStandard.h"
 #include "drive/ModeCompat.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::drive {
 namespace {
@@ -94,7 +94,7 @@ std::int32_t CapabilitiesSpeed(const SpeedDrive& drive, std::size_t offset, std:
   const std::int32_t status =
       ModeSenseCompat(drive.transport, drive.adapter, drive.target, kCapabilitiesPage,
                       capabilities_answer::kLength, answer.data());
-  rate = platform::GetBigEndian(&answer[offset], 2);
+  rate = formats::GetBigEndian(&answer[offset], 2);
   return status;
 }
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::emulator {
 namespace {
@@ -45,8 +45,8 @@ class PackWriter {
     pack[layout::kCharacterPosition] = position;
     std::copy_n(text.begin(), std::min(text.size(), layout::kTextLength),
                 pack.begin() + layout::kText);
-    platform::PutBigEndian(pack.data() + layout::kCrc,
-                           CdTextCrc(std::span(pack).first(layout::kCrc)), 2);
+    formats::PutBigEndian(pack.data() + layout::kCrc,
+                          CdTextCrc(std::span(pack).first(layout::kCrc)), 2);
     out_.insert(out_.end(), pack.begin(), pack.end());
   }
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::emulator {
 
 std::uint64_t Command::Field(std::size_t offset, std::size_t width) const {
-  return platform::GetBigEndian(cdb.data() + offset, width);
+  return formats::GetBigEndian(cdb.data() + offset, width);
 }
 
 CommandResult Good(std::uint32_t transferred) {

@@ -7,7 +7,7 @@
 #include "emulator/DiscSectors.h"
 #include "emulator/DiscTime.h"
 #include "emulator/TocAnswers.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::emulator {
 namespace {
@@ -60,7 +60,7 @@ CommandResult SendAnswer(const Command& command, const std::vector<std::uint8_t>
 // A relative address in M:S:F: the Q channel counts a pre-gap down to index 1.
 void PutRelativeAddress(std::uint8_t* out, std::int32_t relative, bool msf) {
   if (!msf) {
-    platform::PutBigEndian(out, static_cast<std::uint32_t>(relative), 4);
+    formats::PutBigEndian(out, static_cast<std::uint32_t>(relative), 4);
     return;
   }
   const Msf time = MsfOfFrames(relative < 0 ? -relative : relative);
@@ -120,8 +120,8 @@ CommandResult DiscCommands::ReadSubChannel(const Command& command) const {
   if (subQ && command.cdb[3] != kCurrentPosition) return CheckCondition(sense::kInvalidFieldInCdb);
   std::vector<std::uint8_t> answer(subQ ? layout::kPositionSize : layout::kHeaderSize);
   answer[layout::kAudioStatus] = kNoAudioStatus;
-  platform::PutBigEndian(answer.data() + layout::kDataLength, answer.size() - layout::kHeaderSize,
-                         2);
+  formats::PutBigEndian(answer.data() + layout::kDataLength, answer.size() - layout::kHeaderSize,
+                        2);
   if (subQ) {
     const QChannel q = Layout().QAt(position_);
     answer[layout::kFormat] = kCurrentPosition;
@@ -165,8 +165,8 @@ CommandResult DiscCommands::ReadCapacity(const Command& command) const {
   if (!disc_) return CheckCondition(sense::kMediumNotPresent);
   std::array<std::uint8_t, 8> answer{};
   const std::uint32_t lastBlock = disc_->blank ? kBlankLastBlock : Capacity() - 1;
-  platform::PutBigEndian(answer.data(), lastBlock, 4);
-  platform::PutBigEndian(answer.data() + 4, kUserDataSize, 4);
+  formats::PutBigEndian(answer.data(), lastBlock, 4);
+  formats::PutBigEndian(answer.data() + 4, kUserDataSize, 4);
   return SendToHost(command, answer);
 }
 

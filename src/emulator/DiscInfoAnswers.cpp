@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "emulator/DiscTime.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::emulator {
 namespace {
 
-using platform::PutBigEndian;
+using formats::PutBigEndian;
 
 constexpr std::uint8_t kUnrestrictedUse = 0x20;
 constexpr std::uint8_t kDiscTypeXa = 0x20;

@@ -4,7 +4,7 @@
 
 #include "emulator/DiscTime.h"
 #include "emulator/ImageFile.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::emulator {
 namespace {
@@ -67,7 +67,7 @@ std::uint8_t HeaderModeOf(TrackMode mode) {
 }
 
 void FillUserData(std::uint32_t lba, std::span<std::uint8_t, kUserDataSize> out) {
-  platform::PutBigEndian(out.data(), lba, 4);
+  formats::PutBigEndian(out.data(), lba, 4);
   for (std::size_t i = 4; i < out.size(); ++i) {
     out[i] = static_cast<std::uint8_t>(lba * 13 + i * 7 + (i >> 8));
   }

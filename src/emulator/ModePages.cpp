@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::emulator {
 namespace {
 
-using platform::GetBigEndian;
-using platform::PutBigEndian;
+using formats::GetBigEndian;
+using formats::PutBigEndian;
 namespace layout = mode_layout;
 
 constexpr std::uint32_t kUserDataBlock = 2048;

@@ -5,12 +5,12 @@
 
 #include "emulator/CdText.h"
 #include "emulator/DiscTime.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::emulator {
 namespace {
 
-using platform::PutBigEndian;
+using formats::PutBigEndian;
 
 // ADR 5 in the high nibble: the B0 and C0 points of a recordable disc.
 constexpr std::uint8_t kAdrRecordable = 0x50;

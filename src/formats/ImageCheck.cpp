@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::formats {
 
@@ -23,7 +23,7 @@ ImageVerdict CheckImage(std::span<const std::uint8_t> image, const UpgradeFileFo
   }
   verdict.computed = ByteSum(image.first(format.checksumOffset()));
   verdict.stored = static_cast<std::uint16_t>(
-      platform::GetBigEndian(image.data() + format.checksumOffset(), kChecksumLength));
+      formats::GetBigEndian(image.data() + format.checksumOffset(), kChecksumLength));
   verdict.kind = verdict.computed == verdict.stored ? ImageVerdict::Kind::Valid
                                                     : ImageVerdict::Kind::BadChecksum;
   return verdict;

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "formats/BigEndian.h"
 #include "formats/ImageCheck.h"
-#include "platform/BigEndian.h"
 
 namespace korvel::formats {
 namespace {
@@ -55,7 +55,7 @@ std::vector<std::uint8_t> MakeSampleImage(const UpgradeFileFormat& format,
 void StoreChecksum(std::vector<std::uint8_t>& image, const UpgradeFileFormat& format) {
   RequireFullImage(image, format);
   const std::uint16_t sum = ByteSum(std::span(image).first(format.checksumOffset()));
-  platform::PutBigEndian(image.data() + format.checksumOffset(), sum, kChecksumLength);
+  formats::PutBigEndian(image.data() + format.checksumOffset(), sum, kChecksumLength);
 }
 
 void BreakSignatureCase(std::vector<std::uint8_t>& image, const UpgradeFileFormat& format) {
@@ -81,8 +81,8 @@ void StoreChecksumLowByteFirst(std::vector<std::uint8_t>& image, const UpgradeFi
 void StoreChecksumOffByOne(std::vector<std::uint8_t>& image, const UpgradeFileFormat& format) {
   RequireFullImage(image, format);
   const std::uint16_t sum = ByteSum(std::span(image).first(format.checksumOffset()));
-  platform::PutBigEndian(image.data() + format.checksumOffset(),
-                         static_cast<std::uint16_t>(sum + 1), kChecksumLength);
+  formats::PutBigEndian(image.data() + format.checksumOffset(), static_cast<std::uint16_t>(sum + 1),
+                        kChecksumLength);
 }
 
 void TruncateImage(std::vector<std::uint8_t>& image, std::size_t size) {

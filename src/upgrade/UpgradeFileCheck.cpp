@@ -4,8 +4,8 @@
 #include <array>
 #include <span>
 
+#include "formats/BigEndian.h"
 #include "formats/ImageCheck.h"
-#include "platform/BigEndian.h"
 #include "upgrade/StatusTexts.h"
 #include "upgrade/UpgradeFileReader.h"
 
@@ -94,7 +94,7 @@ FileCheckResult CheckUpgradeFileAt(platform::FileSystem& files, const std::strin
   result.bytesRead = offset;
   result.computed = static_cast<std::uint16_t>(sum & 0xFFFF);
   result.stored = static_cast<std::uint16_t>(
-      platform::GetBigEndian(storedBytes.data(), formats::kChecksumLength));
+      formats::GetBigEndian(storedBytes.data(), formats::kChecksumLength));
   if (result.computed != result.stored) {
     result.outcome = Outcome::BadChecksum;
     result.statusText = ChecksumErrorText(result.computed, result.stored);

@@ -7,8 +7,8 @@
 #include "drive/Commands.h"
 #include "drive/CommandsStandard.h"
 #include "drive/TocLayout.h"
+#include "formats/BigEndian.h"
 #include "formats/DiscAnswerLayouts.h"
-#include "platform/BigEndian.h"
 
 namespace korvel::utilities {
 
@@ -99,7 +99,7 @@ void NameFromFullToc(ScsiTransport& transport, DeviceAddress address,
       work[kFirst] == work[kLast]) {
     return;
   }
-  const auto dataLength = static_cast<std::size_t>(platform::GetBigEndian(&work[kDataLength], 2));
+  const auto dataLength = static_cast<std::size_t>(formats::GetBigEndian(&work[kDataLength], 2));
   const std::size_t count = dataLength >= 2 ? (dataLength - 2) / kDescriptorSize : 0;
   const drive::FullTocDescriptors descriptors(
       std::span<const std::uint8_t>(work).first(kFullTocLength), count);

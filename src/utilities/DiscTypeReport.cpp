@@ -10,7 +10,7 @@
 #include "drive/CommandsStandard.h"
 #include "drive/DiscTexts.h"
 #include "drive/TocLayout.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 #include "transport/DriveLetters.h"
 #include "utilities/DiscManufacturer.h"
 #include "utilities/RawSectorRead.h"
@@ -129,7 +129,7 @@ void ReadCdTextTitle(ScsiTransport& transport, DeviceAddress address,
     return;
   }
   const auto length = std::min<std::size_t>(
-      {static_cast<std::size_t>(platform::GetBigEndian(work.data(), 2)), kCdTextAreaSize});
+      {static_cast<std::size_t>(formats::GetBigEndian(work.data(), 2)), kCdTextAreaSize});
   if (cdText.empty()) return;
   const std::size_t readable = std::min(length, cdText.size());
   drive::ReadTocCdText(transport, address.adapter, address.target,
@@ -155,7 +155,7 @@ std::string DiscTypeReport(ScsiTransport& transport, DeviceAddress address, std:
   std::optional<std::int32_t> capacity;
   if (drive::ReadCapacity(transport, address.adapter, address.target, work.data()) == 1) {
     capacity = static_cast<std::int32_t>(
-        static_cast<std::uint32_t>(platform::GetBigEndian(work.data(), 4)) + 1u);
+        static_cast<std::uint32_t>(formats::GetBigEndian(work.data(), 4)) + 1u);
   }
 
   if (capacity == kBlankDiscCapacity) {
@@ -182,7 +182,7 @@ std::string DiscTypeReport(ScsiTransport& transport, DeviceAddress address, std:
         pattern = Next(pattern, dataTrack);
         // Byte 4 of the address is left out: a 24-bit block address.
         if (dataTrack && !firstData) {
-          firstData = static_cast<std::uint32_t>(platform::GetBigEndian(&work[at + 5], 3));
+          firstData = static_cast<std::uint32_t>(formats::GetBigEndian(&work[at + 5], 3));
         }
       }
     }

@@ -7,7 +7,7 @@
 #include "drive/CommandsVendor.h"
 #include "drive/Identification.h"
 #include "drive/ModeCompat.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::utilities {
 namespace {
@@ -30,7 +30,7 @@ std::uint16_t CapabilitiesField(ScsiTransport& transport, DeviceAddress address,
   std::array<std::uint8_t, kCapabilitiesLength> page{};
   drive::ModeSenseCompat(transport, address.adapter, address.target, kCapabilitiesPage,
                          kCapabilitiesLength, page.data());
-  return static_cast<std::uint16_t>(platform::GetBigEndian(&page[offset], 2));
+  return static_cast<std::uint16_t>(formats::GetBigEndian(&page[offset], 2));
 }
 
 }  // namespace

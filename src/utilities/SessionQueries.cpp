@@ -4,7 +4,7 @@
 
 #include "drive/CommandsStandard.h"
 #include "drive/TocLayout.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::utilities {
 namespace {
@@ -29,7 +29,7 @@ std::optional<std::vector<std::uint8_t>> ReadFullToc(ScsiTransport& transport,
 
 drive::FullTocDescriptors DescriptorsOf(const std::vector<std::uint8_t>& area) {
   using namespace drive::full_toc_layout;
-  const auto dataLength = static_cast<std::size_t>(platform::GetBigEndian(&area[kDataLength], 2));
+  const auto dataLength = static_cast<std::size_t>(formats::GetBigEndian(&area[kDataLength], 2));
   return drive::FullTocDescriptors(area, dataLength / kDescriptorSize);
 }
 

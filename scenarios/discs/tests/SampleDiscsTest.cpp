@@ -10,7 +10,7 @@
 #include "emulator/DeviceFactory.h"
 #include "emulator/ImageFile.h"
 #include "emulator/VirtualClock.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 #include "platform/sim/Scenario.h"
 #include "platform/sim/SimulatedPc.h"
 
@@ -149,9 +149,9 @@ TEST(SampleDiscsTest, TheDriveReadsEachVolumeDescriptorFromItsImage) {
     emulator::VirtualClock clock;
     const auto drive = emulator::MakeDevice(config, clock);
     std::array<std::uint8_t, 10> read10{0x28};
-    PutBigEndian(&read10[2],
-                 static_cast<std::uint32_t>(config.disc->tracks.at(entry.track).start + 16), 4);
-    PutBigEndian(&read10[7], 1, 2);
+    formats::PutBigEndian(
+        &read10[2], static_cast<std::uint32_t>(config.disc->tracks.at(entry.track).start + 16), 4);
+    formats::PutBigEndian(&read10[7], 1, 2);
     std::array<std::uint8_t, 2048> block{};
     const auto result = drive->Execute(read10, emulator::Direction::In, block);
     ASSERT_EQ(result.status, emulator::kStatusGood);

@@ -44,12 +44,12 @@ Bytes Toc(const std::vector<TocTrack>& tracks, std::int32_t leadOut) {
     Bytes d(8);
     d[1] = data ? 0x14 : 0x10;
     d[2] = static_cast<std::uint8_t>(number);
-    platform::PutBigEndian(&d[4], static_cast<std::uint32_t>(start), 4);
+    formats::PutBigEndian(&d[4], static_cast<std::uint32_t>(start), 4);
     answer.insert(answer.end(), d.begin(), d.end());
   };
   for (const TocTrack& t : tracks) add(t.number, t.data, t.start);
   add(0xAA, false, leadOut);
-  platform::PutBigEndian(answer.data(), answer.size() - 2, 2);
+  formats::PutBigEndian(answer.data(), answer.size() - 2, 2);
   return answer;
 }
 
@@ -70,7 +70,7 @@ Bytes Descriptor(int session, int point, std::array<int, 3> msf, std::array<int,
 Bytes FullToc(const std::vector<Bytes>& descriptors, int lastSession = 1) {
   Bytes answer{0, 0, 1, static_cast<std::uint8_t>(lastSession)};
   for (const Bytes& d : descriptors) answer.insert(answer.end(), d.begin(), d.end());
-  platform::PutBigEndian(answer.data(), answer.size() - 2, 2);
+  formats::PutBigEndian(answer.data(), answer.size() - 2, 2);
   return answer;
 }
 
@@ -166,7 +166,7 @@ TEST_P(SessionEndOfTrackTest, ReadsTheFullTocOnce) {
 
 Bytes LongDataLength() {
   Bytes toc = OneSessionFullToc(0x12);
-  platform::PutBigEndian(toc.data(), 0xFFFF, 2);  // claims far more descriptors than sent
+  formats::PutBigEndian(toc.data(), 0xFFFF, 2);  // claims far more descriptors than sent
   return toc;
 }
 
@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 std::int32_t RecordField(const TrackExtentRecord& record, std::size_t offset) {
   return static_cast<std::int32_t>(
-      static_cast<std::uint32_t>(platform::GetBigEndian(record.data() + offset, 4)));
+      static_cast<std::uint32_t>(formats::GetBigEndian(record.data() + offset, 4)));
 }
 
 // Track 1 from block 0 to 15000, a pre-gap of `pregap` blocks before track 2 at 15000 + pregap,

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "drive/DiscPosition.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 #include "platform/testing/NullPlatform.h"
 #include "transport/CommandBackend.h"
 #include "transport/ScsiTransport.h"
@@ -51,7 +51,7 @@ class ScriptedDiscBackend : public transport::CommandBackend {
     switch (request.cdb[0]) {
       case 0x2B:  // SEEK(10): 24-bit address in bytes 3..5
         if (state_.refuseSeek) return IllegalRequest();
-        state_.head = static_cast<std::int32_t>(platform::GetBigEndian(request.cdb + 3, 3));
+        state_.head = static_cast<std::int32_t>(formats::GetBigEndian(request.cdb + 3, 3));
         if (state_.head & 0x800000) state_.head -= 0x1000000;
         return Good();
       case 0x42:
@@ -84,8 +84,8 @@ class ScriptedDiscBackend : public transport::CommandBackend {
     answer[5] = q->adrControl;
     answer[6] = q->track;
     answer[7] = q->index;
-    platform::PutBigEndian(&answer[8], static_cast<std::uint32_t>(q->absoluteAddress), 4);
-    platform::PutBigEndian(&answer[12], static_cast<std::uint32_t>(q->relativeAddress), 4);
+    formats::PutBigEndian(&answer[8], static_cast<std::uint32_t>(q->absoluteAddress), 4);
+    formats::PutBigEndian(&answer[12], static_cast<std::uint32_t>(q->relativeAddress), 4);
     std::memcpy(request.buffer, answer.data(), std::min<std::size_t>(request.length, 16));
     return Good();
   }

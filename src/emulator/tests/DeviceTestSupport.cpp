@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emulator/DeviceFactory.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::emulator::testing {
 
@@ -74,8 +74,8 @@ Bytes WriteBufferCdb(std::uint8_t mode, std::uint32_t offset, std::uint32_t leng
   Bytes cdb(10, 0);
   cdb[0] = 0x3B;
   cdb[1] = mode;
-  platform::PutBigEndian(&cdb[3], offset, 3);
-  platform::PutBigEndian(&cdb[6], length, 3);
+  formats::PutBigEndian(&cdb[3], offset, 3);
+  formats::PutBigEndian(&cdb[6], length, 3);
   return cdb;
 }
 

@@ -11,14 +11,14 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/BigEndian.h"
 #include "formats/Iso9660Directory.h"
-#include "platform/BigEndian.h"
 
 namespace korvel::formats::iso9660::testing {
 
 inline void PutBothEndian32(std::uint8_t* out, std::uint32_t value) {
   for (int i = 0; i < 4; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  platform::PutBigEndian(out + 4, value, 4);
+  formats::PutBigEndian(out + 4, value, 4);
 }
 
 // One directory record, padded to an even length as the standard asks.

@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "emulator/Sense.h"
+#include "formats/BigEndian.h"
 #include "formats/Iso9660Directory.h"
 #include "formats/ScsiOpcodes.h"
-#include "platform/BigEndian.h"
 
 namespace korvel::platform::sim {
 
@@ -14,6 +14,8 @@ namespace {
 
 namespace iso = formats::iso9660;
 namespace opcode = formats::opcode;
+using formats::GetBigEndian;
+using formats::PutBigEndian;
 
 // READ TOC format 1 (session information): a 4-byte header, then the descriptor of the first
 // track of the last session.

@@ -3,10 +3,12 @@
 #include <algorithm>
 
 #include "emulator/DeviceFactory.h"
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
 namespace korvel::platform::sim {
 namespace {
+
+using formats::PutBigEndian;
 
 constexpr std::uint8_t kInquiry = 0x12;
 

@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "ModelFixture.h"
+#include "formats/BigEndian.h"
 #include "formats/SampleImage.h"
-#include "platform/BigEndian.h"
 #include "upgrade/TickWait.h"
 
 namespace korvel::upgrade {
@@ -78,7 +78,7 @@ TEST_F(UpgradeHandlerTest, ASuccessfulUpgradeSendsTheFileInSixtyFourChunks) {
   for (int k = 0; k < 64; ++k) {
     std::vector<std::uint8_t> cdb{
         0x3B, static_cast<std::uint8_t>(k == 63 ? 5 : 4), 0, 0, 0, 0, 0x00, 0x20, 0x00, 0};
-    platform::PutBigEndian(&cdb[3], static_cast<std::uint64_t>(k) * 0x2000, 3);
+    formats::PutBigEndian(&cdb[3], static_cast<std::uint64_t>(k) * 0x2000, 3);
     EXPECT_EQ(writes[k]->cdb, cdb) << "chunk " << k;
     EXPECT_TRUE(writes[k]->dataOut);
     ASSERT_EQ(writes[k]->length, 8196u) << "chunk " << k;

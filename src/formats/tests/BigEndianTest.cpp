@@ -1,12 +1,11 @@
-// The request records are checked field by field at compile time (static_assert in their
-// headers); these tests pin the helpers that every big-endian field goes through.
+// The helpers that every big-endian field of a CDB, a record or a file goes through.
 #include <gtest/gtest.h>
 
 #include <array>
 
-#include "platform/BigEndian.h"
+#include "formats/BigEndian.h"
 
-namespace korvel::platform {
+namespace korvel::formats {
 namespace {
 
 TEST(BigEndianTest, WritesOnlyTheLowBytesMostSignificantFirst) {
@@ -23,4 +22,4 @@ TEST(BigEndianTest, ReadsBackWhatWasWritten) {
 }
 
 }  // namespace
-}  // namespace korvel::platform
+}  // namespace korvel::formats

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace korvel::platform {
+namespace korvel::formats {
 
 // Writes the low `width` bytes of `value` most significant first at `out`.
 constexpr void PutBigEndian(std::uint8_t* out, std::uint64_t value, std::size_t width) {
@@ -21,4 +21,4 @@ constexpr std::uint64_t GetBigEndian(const std::uint8_t* in, std::size_t width) 
   return value;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::formats
