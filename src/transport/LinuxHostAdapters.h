@@ -64,6 +64,8 @@ class LinuxHostAdapters : public HostAdapterSource {
   // then no drive could be asked what it is.
   bool CouldOpenNoNode() const;
 
+  // May write the whole of a data-in buffer whatever the outcome, as the kernel does;
+  // outcome.transferred tells how much of it the drive sent.
   BackendOutcome Execute(const CommandRequest& request);
 
  private:
@@ -73,7 +75,7 @@ class LinuxHostAdapters : public HostAdapterSource {
   void DescribeCommandFailure(const std::string& node, const CommandRequest& request, int slot,
                               int systemError, std::uint8_t hostStatus, std::uint8_t driverStatus);
   std::string PermissionHint(const LinuxDeviceNode& node);
-  void HandOverConsumedSense(int slot, const CommandRequest& request);
+  void HandOverConsumedSense(int slot, const CommandRequest& request, std::uint32_t& received);
   static std::string BlockNodeUpgradeHint(const std::string& path);
 
   platform::linux_host::SysfsScsiDiscovery discovery_;

@@ -35,6 +35,8 @@ struct SgCommandResult {
   std::uint8_t driverStatus = 0;
 };
 
+// The kernel may write the whole of a data-in buffer whatever the outcome (a refused command's
+// comes back zeroed); outcome.transferred says how many bytes the device sent.
 SgCommandResult SendSgCommand(platform::linux_host::SgDeviceAccess& access, int fd,
                               const CommandRequest& request);
 

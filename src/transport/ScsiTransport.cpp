@@ -44,7 +44,17 @@ std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t ta
       outcome.status = adapter >= kMaxAdapters ? platform::SS_INVALID_HA : platform::SS_NO_DEVICE;
     }
   } else {
+    // It starts as a copy of the caller's bytes, so that a back end that cannot say how much
+    // the device sent (ASPI) hands back unchanged whatever the device did not write.
+    const bool lend = !request.dataOut && length > 0 && buffer != nullptr;
+    if (lend) {
+      lent_.assign(buffer, buffer + length);
+      request.buffer = lent_.data();
+    }
     outcome = ActiveBackend().Execute(request);
+    if (lend && outcome.status == 1) {
+      std::copy_n(lent_.begin(), std::min(outcome.transferred.value_or(length), length), buffer);
+    }
     if (outcome.status != 1 && outcome.sense) {
       std::copy(outcome.sense->begin(), outcome.sense->end(), state_.SenseTable[*slot].begin());
     }
