@@ -306,8 +306,9 @@ int LinuxHostAdapters::OpenNode(int slot) {
 
 BackendOutcome LinuxHostAdapters::Execute(const CommandRequest& request) {
   std::optional<int> slot = SlotOf(request.adapter, request.target);
-  if (!slot || !nodes_[*slot])
+  if (!slot || !nodes_[*slot]) {
     return BackendOutcome{kLinuxStatusNoDevice, std::nullopt, std::nullopt};
+  }
   const int fd = OpenNode(*slot);
   if (fd < 0) return BackendOutcome{kLinuxStatusNoDevice, std::nullopt, std::nullopt};
   SgCommandResult result = SendSgCommand(access_, fd, request);

@@ -44,8 +44,9 @@ std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t ta
       outcome.status = adapter >= kMaxAdapters ? platform::SS_INVALID_HA : platform::SS_NO_DEVICE;
     }
   } else {
-    // It starts as a copy of the caller's bytes, so that a back end that cannot say how much
-    // the device sent (ASPI) hands back unchanged whatever the device did not write.
+    // A data-in command reads into the transport's own buffer, and the caller gets only what a
+    // good command sent. The buffer starts as a copy of the caller's bytes, so that a back end
+    // that cannot say how much the device sent (ASPI) hands back unchanged what it did not write.
     const bool lend = !request.dataOut && length > 0 && buffer != nullptr;
     if (lend) {
       lent_.assign(buffer, buffer + length);
