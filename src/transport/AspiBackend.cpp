@@ -14,7 +14,7 @@ using namespace platform;
 BackendOutcome AspiBackend::Execute(const CommandRequest& request) {
   // Without the library's entry there is nobody to send to; the caller gets the library's own
   // "not initialised" answer rather than a call through an empty entry.
-  if (!state_.SendASPI32Command) return BackendOutcome{SS_FAILED_INIT, std::nullopt, std::nullopt};
+  if (!state_.SendASPI32Command) return BackendOutcome{SS_FAILED_INIT, std::nullopt};
 
   Kernel& kernel = platform_.kernel;
   HANDLE event = kernel.CreateEventA(/*manualReset=*/true, /*initialState=*/false);

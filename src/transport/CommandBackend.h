@@ -12,9 +12,6 @@ struct BackendOutcome {
   std::int32_t status = 0;
   // The 14 sense bytes to store in the address's slot, or nothing to leave the slot alone.
   std::optional<std::array<std::uint8_t, 14>> sense;
-  // How many bytes the device sent with a data-in command, where the back end can tell (SG_IO's
-  // resid, the pass-through's DataTransferLength); nothing where it cannot (ASPI).
-  std::optional<std::uint32_t> transferred;
 };
 
 struct CommandRequest {
@@ -30,9 +27,6 @@ struct CommandRequest {
 class CommandBackend {
  public:
   virtual ~CommandBackend() = default;
-  // A back end may leave anything in a data-in buffer, whatever the outcome: the kernel's SG_IO
-  // hands back a refused command's buffer zeroed. The transport therefore lends it a buffer of
-  // its own and gives the caller only what a good command sent.
   virtual BackendOutcome Execute(const CommandRequest& request) = 0;
 };
 

@@ -306,20 +306,29 @@ int LinuxHostAdapters::OpenNode(int slot) {
 
 BackendOutcome LinuxHostAdapters::Execute(const CommandRequest& request) {
   std::optional<int> slot = SlotOf(request.adapter, request.target);
-  if (!slot || !nodes_[*slot]) {
-    return BackendOutcome{kLinuxStatusNoDevice, std::nullopt, std::nullopt};
-  }
+  if (!slot || !nodes_[*slot]) return BackendOutcome{kLinuxStatusNoDevice, std::nullopt};
   const int fd = OpenNode(*slot);
-  if (fd < 0) return BackendOutcome{kLinuxStatusNoDevice, std::nullopt, std::nullopt};
-  SgCommandResult result = SendSgCommand(access_, fd, request);
+  if (fd < 0) return BackendOutcome{kLinuxStatusNoDevice, std::nullopt};
+  // The kernel hands a data-in buffer back whole, zeroed where the drive sent nothing, also when
+  // the command failed: the drive reads into a buffer of our own, and the caller gets only what a
+  // good command sent.
+  CommandRequest lent = request;
+  const bool lend = !request.dataOut && request.length > 0 && request.buffer != nullptr;
+  if (lend) {
+    if (lent_.size() < request.length) lent_.resize(request.length);
+    lent.buffer = lent_.data();
+  }
+  SgCommandResult result = SendSgCommand(access_, fd, lent);
   if (result.systemError != 0 || result.outcome.status >= kLinuxStatusHostError) {
     DescribeCommandFailure(nodes_[*slot]->commandNode, request, *slot, result.systemError,
                            result.hostStatus, result.driverStatus);
   }
+  std::uint32_t received = result.transferred;
   if (request.cdb[0] == kRequestSense && result.outcome.status == 1) {
-    std::uint32_t received = result.outcome.transferred.value_or(request.length);
-    HandOverConsumedSense(*slot, request, received);
-    result.outcome.transferred = received;
+    HandOverConsumedSense(*slot, lent, received);
+  }
+  if (lend && result.outcome.status == 1) {
+    std::copy_n(lent_.begin(), std::min(received, request.length), request.buffer);
   }
   pendingSense_[*slot].clear();
   if (result.outcome.status == kCheckCondition &&

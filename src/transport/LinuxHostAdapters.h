@@ -64,8 +64,8 @@ class LinuxHostAdapters : public HostAdapterSource {
   // then no drive could be asked what it is.
   bool CouldOpenNoNode() const;
 
-  // May write the whole of a data-in buffer whatever the outcome, as the kernel does;
-  // outcome.transferred tells how much of it the drive sent.
+  // A data-in command that fails leaves request.buffer as it was; one that succeeds writes only
+  // the bytes the drive sent.
   BackendOutcome Execute(const CommandRequest& request);
 
  private:
@@ -92,6 +92,9 @@ class LinuxHostAdapters : public HostAdapterSource {
   std::array<std::vector<std::uint8_t>, kAddressSlots> pendingSense_;
   std::vector<std::string> notes_;
   std::string lastErrorText_;
+  // What the kernel reads data-in into. It keeps its size from one command to the next, so that
+  // a run of 8 KiB or 64 KiB transfers allocates once.
+  std::vector<std::uint8_t> lent_;
 };
 
 }  // namespace korvel::transport

@@ -69,7 +69,7 @@ SgCommandResult SendSgCommand(platform::linux_host::SgDeviceAccess& access, int 
       // resid is what the device left out; a driver may report it larger than the transfer or
       // below zero, and neither may count more or fewer bytes than were asked for.
       const std::int64_t sent = std::int64_t{request.length} - header.resid;
-      result.outcome.transferred =
+      result.transferred =
           static_cast<std::uint32_t>(std::clamp<std::int64_t>(sent, 0, request.length));
     }
   }

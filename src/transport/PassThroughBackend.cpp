@@ -32,9 +32,7 @@ std::int32_t StatusOfTarget(std::uint8_t scsiStatus) {
 
 BackendOutcome PassThroughBackend::Execute(const CommandRequest& request) {
   std::int32_t index = state_.TargetHandleIndex[request.adapter * 16 + request.target];
-  if (index < 0 || index >= kMaxDriveHandles) {
-    return BackendOutcome{kStatusNoDriveHandle, std::nullopt, std::nullopt};
-  }
+  if (index < 0 || index >= kMaxDriveHandles) return BackendOutcome{kStatusNoDriveHandle, {}};
 
   PassThroughRecord record;
   std::memset(&record, 0, sizeof record);
@@ -66,8 +64,6 @@ BackendOutcome PassThroughBackend::Execute(const CommandRequest& request) {
     outcome.sense = sense;
   }
   outcome.status = status == 0 ? 1 : status;
-  // The port driver sets DataTransferLength to the bytes that moved.
-  if (ok && !request.dataOut) outcome.transferred = record.spt.DataTransferLength;
   return outcome;
 }
 

@@ -44,18 +44,7 @@ std::int32_t ScsiTransport::ExecuteCommand(std::uint8_t adapter, std::uint8_t ta
       outcome.status = adapter >= kMaxAdapters ? platform::SS_INVALID_HA : platform::SS_NO_DEVICE;
     }
   } else {
-    // A data-in command reads into the transport's own buffer, and the caller gets only what a
-    // good command sent. The buffer starts as a copy of the caller's bytes, so that a back end
-    // that cannot say how much the device sent (ASPI) hands back unchanged what it did not write.
-    const bool lend = !request.dataOut && length > 0 && buffer != nullptr;
-    if (lend) {
-      lent_.assign(buffer, buffer + length);
-      request.buffer = lent_.data();
-    }
     outcome = ActiveBackend().Execute(request);
-    if (lend && outcome.status == 1) {
-      std::copy_n(lent_.begin(), std::min(outcome.transferred.value_or(length), length), buffer);
-    }
     if (outcome.status != 1 && outcome.sense) {
       std::copy(outcome.sense->begin(), outcome.sense->end(), state_.SenseTable[*slot].begin());
     }

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "platform/Platform.h"
 #include "transport/CommandBackend.h"
@@ -36,8 +35,6 @@ class ScsiTransport {
   // Sends `cdb` to (adapter, target), LUN 0, moving `length` bytes of `buffer` in the direction
   // DataOutTable gives for cdb[0]. Only the first CdbLengthOf(cdb[0]) bytes of cdb are read.
   // An address outside the 128 slots is refused (status other than 1), with no table touched.
-  // A data-in command that fails leaves `buffer` as it was; one that succeeds writes only the
-  // bytes the device sent, from the start of the buffer.
   std::int32_t ExecuteCommand(std::uint8_t adapter, std::uint8_t target, const std::uint8_t* cdb,
                               std::uint8_t* buffer, std::uint32_t length);
 
@@ -75,9 +72,6 @@ class ScsiTransport {
   std::unique_ptr<CommandBackend> hostBackend_;
   CommandLog* log_ = nullptr;
   std::optional<LastCommandRecord> lastCommand_;
-  // The data-in buffer lent to the back end. It keeps its size from one command to the next, so
-  // that a run of 8 KiB or 64 KiB transfers allocates once.
-  std::vector<std::uint8_t> lent_;
 };
 
 }  // namespace korvel::transport

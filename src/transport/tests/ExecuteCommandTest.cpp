@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -200,69 +198,6 @@ INSTANTIATE_TEST_SUITE_P(BothBackEnds, ExecuteCommandTest, ::testing::Values(fal
                          [](const ::testing::TestParamInfo<bool>& info) {
                            return info.param ? "PassThrough" : "Aspi";
                          });
-
-}  // namespace
-}  // namespace korvel::transport
-
-namespace korvel::transport {
-namespace {
-
-// A back end that leaves zeros across the whole data-in buffer, as SG_IO does, before the device
-// writes its bytes; or one that writes only what arrived and cannot say how much (ASPI).
-class ScribblingBackend : public CommandBackend {
- public:
-  std::int32_t status = 1;
-  std::uint32_t deviceSent = 0;
-  bool zeroesTheBuffer = true;
-  std::optional<std::uint32_t> reported;
-  BackendOutcome Execute(const CommandRequest& request) override {
-    if (zeroesTheBuffer) std::fill_n(request.buffer, request.length, 0);
-    for (std::uint32_t i = 0; i < std::min(deviceSent, request.length); ++i) {
-      request.buffer[i] = static_cast<std::uint8_t>(0x11 + i);
-    }
-    BackendOutcome outcome;
-    outcome.status = status;
-    outcome.transferred = reported;
-    if (status != 1) outcome.sense.emplace();
-    return outcome;
-  }
-};
-
-TEST(ExecuteCommandBufferTest, OnlyAGoodCommandWritesTheCallersBufferAndOnlyWhatTheDeviceSent) {
-  const struct {
-    const char* name;
-    std::int32_t status;
-    std::uint32_t deviceSent;
-    bool zeroes;
-    std::optional<std::uint32_t> reported;
-    std::uint32_t filled;
-  } cases[] = {
-      {"refused", 2, 0, true, 0, 0},
-      {"refused after some data", 4, 10, true, 10, 0},
-      {"refused, nothing reported", 4, 10, false, std::nullopt, 0},
-      {"good, short", 1, 10, true, 10, 10},
-      {"good, whole", 1, 64, true, 64, 64},
-      {"good, more reported than asked", 1, 64, true, 1000, 64},
-      {"good, nothing reported", 1, 10, false, std::nullopt, 10},
-  };
-  SimulatedPcFixture pc(ScenarioFor(false));
-  auto backend = std::make_unique<ScribblingBackend>();
-  ScribblingBackend& scribbler = *backend;
-  pc.transport->SetHostBackend(std::move(backend));
-  const std::uint8_t read10[10] = {0x28, 0, 0, 0, 0, 16, 0, 0, 1, 0};
-  for (const auto& c : cases) {
-    scribbler.status = c.status;
-    scribbler.deviceSent = c.deviceSent;
-    scribbler.zeroesTheBuffer = c.zeroes;
-    scribbler.reported = c.reported;
-    std::vector<std::uint8_t> data(64, 0xA5);
-    EXPECT_EQ(pc.transport->ExecuteCommand(0, 2, read10, data.data(), 64) == 1, c.status == 1)
-        << c.name;
-    std::vector<std::uint8_t> expected(64, 0xA5);
-    for (std::uint32_t i = 0; i < c.filled; ++i) expected[i] = static_cast<std::uint8_t>(0x11 + i);
-    EXPECT_EQ(data, expected) << c.name;
-  }
-}
 
 }  // namespace
 }  // namespace korvel::transport
