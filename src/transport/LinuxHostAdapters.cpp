@@ -245,18 +245,23 @@ void LinuxHostAdapters::DescribeCommandFailure(const std::string& node,
 // Some low-level drivers (sym53c8xx for one) fetch the sense of a failed command themselves, so
 // a REQUEST SENSE sent after the failure finds the drive with nothing to say and the reason for
 // the refusal would be lost. The sense that came back with the failed command is what the drive
-// would have answered; it takes the place of an answer that says "no sense".
-void LinuxHostAdapters::HandOverConsumedSense(int slot, const CommandRequest& request) {
+// would have answered; it takes the place of an answer that says "no sense". Bytes the drive did
+// not send count as zero; `received` grows by the bytes handed over.
+void LinuxHostAdapters::HandOverConsumedSense(int slot, const CommandRequest& request,
+                                              std::uint32_t& received) {
   namespace layout = formats::sense_layout;
   const std::vector<std::uint8_t>& pending = pendingSense_[slot];
   if (pending.empty() || request.buffer == nullptr || request.length <= layout::kSenseKey) return;
-  const std::uint8_t* answer = request.buffer;
-  const bool noSense = (answer[layout::kSenseKey] & 0x0F) == 0 &&
-                       (request.length <= layout::kAscq ||
-                        (answer[layout::kAsc] == 0 && answer[layout::kAscq] == 0));
+  const auto byte = [&](std::size_t offset) -> std::uint8_t {
+    return offset < received ? request.buffer[offset] : 0;
+  };
+  const bool noSense =
+      (byte(layout::kSenseKey) & 0x0F) == 0 &&
+      (request.length <= layout::kAscq || (byte(layout::kAsc) == 0 && byte(layout::kAscq) == 0));
   if (!noSense) return;
   const std::size_t count = std::min<std::size_t>(request.length, pending.size());
   std::copy_n(pending.begin(), count, request.buffer);
+  received = std::max(received, static_cast<std::uint32_t>(count));
 }
 
 std::vector<std::string> LinuxHostAdapters::openFailures() const {
@@ -304,13 +309,26 @@ BackendOutcome LinuxHostAdapters::Execute(const CommandRequest& request) {
   if (!slot || !nodes_[*slot]) return BackendOutcome{kLinuxStatusNoDevice, std::nullopt};
   const int fd = OpenNode(*slot);
   if (fd < 0) return BackendOutcome{kLinuxStatusNoDevice, std::nullopt};
-  SgCommandResult result = SendSgCommand(access_, fd, request);
+  // The kernel hands a data-in buffer back whole, zeroed where the drive sent nothing, also when
+  // the command failed: the drive reads into a buffer of our own, and the caller gets only what a
+  // good command sent.
+  CommandRequest lent = request;
+  const bool lend = !request.dataOut && request.length > 0 && request.buffer != nullptr;
+  if (lend) {
+    if (lent_.size() < request.length) lent_.resize(request.length);
+    lent.buffer = lent_.data();
+  }
+  SgCommandResult result = SendSgCommand(access_, fd, lent);
   if (result.systemError != 0 || result.outcome.status >= kLinuxStatusHostError) {
     DescribeCommandFailure(nodes_[*slot]->commandNode, request, *slot, result.systemError,
                            result.hostStatus, result.driverStatus);
   }
+  std::uint32_t received = result.transferred;
   if (request.cdb[0] == kRequestSense && result.outcome.status == 1) {
-    HandOverConsumedSense(*slot, request);
+    HandOverConsumedSense(*slot, lent, received);
+  }
+  if (lend && result.outcome.status == 1) {
+    std::copy_n(lent_.begin(), std::min(received, request.length), request.buffer);
   }
   pendingSense_[*slot].clear();
   if (result.outcome.status == kCheckCondition &&

@@ -64,6 +64,8 @@ class LinuxHostAdapters : public HostAdapterSource {
   // then no drive could be asked what it is.
   bool CouldOpenNoNode() const;
 
+  // A data-in command that fails leaves request.buffer as it was; one that succeeds writes only
+  // the bytes the drive sent.
   BackendOutcome Execute(const CommandRequest& request);
 
  private:
@@ -73,7 +75,7 @@ class LinuxHostAdapters : public HostAdapterSource {
   void DescribeCommandFailure(const std::string& node, const CommandRequest& request, int slot,
                               int systemError, std::uint8_t hostStatus, std::uint8_t driverStatus);
   std::string PermissionHint(const LinuxDeviceNode& node);
-  void HandOverConsumedSense(int slot, const CommandRequest& request);
+  void HandOverConsumedSense(int slot, const CommandRequest& request, std::uint32_t& received);
   static std::string BlockNodeUpgradeHint(const std::string& path);
 
   platform::linux_host::SysfsScsiDiscovery discovery_;
@@ -90,6 +92,9 @@ class LinuxHostAdapters : public HostAdapterSource {
   std::array<std::vector<std::uint8_t>, kAddressSlots> pendingSense_;
   std::vector<std::string> notes_;
   std::string lastErrorText_;
+  // What the kernel reads data-in into. It keeps its size from one command to the next, so that
+  // a run of 8 KiB or 64 KiB transfers allocates once.
+  std::vector<std::uint8_t> lent_;
 };
 
 }  // namespace korvel::transport

@@ -65,6 +65,13 @@ SgCommandResult SendSgCommand(platform::linux_host::SgDeviceAccess& access, int 
     } else {
       status = header.status;
     }
+    if (header.dxfer_direction == SG_DXFER_FROM_DEV) {
+      // resid is what the device left out; a driver may report it larger than the transfer or
+      // below zero, and neither may count more or fewer bytes than were asked for.
+      const std::int64_t sent = std::int64_t{request.length} - header.resid;
+      result.transferred =
+          static_cast<std::uint32_t>(std::clamp<std::int64_t>(sent, 0, request.length));
+    }
   }
 
   result.outcome.status = status;

@@ -33,8 +33,12 @@ struct SgCommandResult {
   int systemError = 0;  // errno of a failed ioctl, 0 otherwise
   std::uint8_t hostStatus = 0;
   std::uint8_t driverStatus = 0;
+  // The bytes the device sent with a data-in command: dxfer_len less the residue.
+  std::uint32_t transferred = 0;
 };
 
+// The kernel may write the whole of a data-in buffer whatever the outcome (a refused command's
+// comes back zeroed); `transferred` says how many bytes the device sent.
 SgCommandResult SendSgCommand(platform::linux_host::SgDeviceAccess& access, int fd,
                               const CommandRequest& request);
 

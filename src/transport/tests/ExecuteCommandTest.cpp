@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "transport/CdbLength.h"
 #include "transport/TransportStartup.h"
@@ -176,6 +177,21 @@ TEST_P(ExecuteCommandTest, ClosesEveryEventItMakes) {
   if (!passThrough()) {
     EXPECT_GE(pc_.kernel.eventsCreated, 5);
   }
+}
+
+TEST_P(ExecuteCommandTest, ARefusedReadLeavesTheBufferAndAShortOneFillsOnlyWhatCame) {
+  ASSERT_NE(started_, 0);
+  const std::uint8_t modeSensePage0[6] = {0x1A, 0, 0x00, 0, 12, 0};  // the drive has no page 0
+  std::vector<std::uint8_t> data(12, 0xA5);
+  EXPECT_NE(pc_.transport->ExecuteCommand(0, 2, modeSensePage0, data.data(), 12), 1);
+  EXPECT_EQ(data, std::vector<std::uint8_t>(12, 0xA5));
+
+  const std::uint8_t inquiry[6] = {0x12, 0, 0, 0, 96, 0};  // the drive has 36 bytes to say
+  data.assign(96, 0xA5);
+  ASSERT_EQ(pc_.transport->ExecuteCommand(0, 2, inquiry, data.data(), 96), 1);
+  EXPECT_EQ(std::string(data.begin() + 8, data.begin() + 16), "KORVEL  ");
+  EXPECT_EQ(std::vector<std::uint8_t>(data.begin() + 36, data.end()),
+            std::vector<std::uint8_t>(60, 0xA5));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothBackEnds, ExecuteCommandTest, ::testing::Values(false, true),
