@@ -579,7 +579,7 @@ constexpr std::uint32_t kBufferLength = 64;
 class SgBufferTest : public LinuxHostAdaptersTest,
                      public ::testing::WithParamInterface<BufferCase> {};
 
-TEST_P(SgBufferTest, AFailedCommandLeavesTheBufferAndAGoodOneFillsWhatTheDeviceSent) {
+TEST_P(SgBufferTest, KeepsAFailedOnesBufferFillsWhatCame) {
   const BufferCase& c = GetParam();
   platform::linux_host::LinuxPlatform machine(false);
   ScsiTransport transport(machine.platform());
