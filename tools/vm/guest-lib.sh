@@ -174,3 +174,34 @@ host_of() {
     [ -e "$host/proc_name" ] && [ "$(cat "$host/proc_name")" = "$1" ] && echo "${host##*/host}"
   done
 }
+
+# serve NAME SCENARIO H:T TPGT: the scenario's device H:T as the TCM user device NAME, served by
+# korvel-tcmu (its log in /tmp/NAME.log, its output in /tmp/NAME.err, its process id in
+# /tmp/NAME.pid) and put at loopback target TPGT, LUN 0 of the one tcm_loop host.
+serve() {
+  local name="$1" item uio= dir tries=0
+  local core=/sys/kernel/config/target/core/user_0
+  local lio=/sys/kernel/config/target/loopback/naa.5001405000000001
+  mkdir -p "$core/$name" || return 1
+  # One item a write: the control file takes them one by one.
+  for item in "dev_config=korvel/$name" dev_size=1073741824 cmd_ring_size_mb=1 \
+    max_data_area_mb=16; do
+    echo -n "$item" >"$core/$name/control" || return 1
+  done
+  echo 1 >"$core/$name/enable" || return 1
+  for dir in /sys/class/uio/uio*; do
+    case "$(cat "$dir/name")" in "tcm-user/0/$name/"*) uio="/dev/${dir##*/}" ;; esac
+  done
+  [ -c "$uio" ] || { fail "$name-uio" "no UIO node for the backstore $name"; return 1; }
+  korvel-tcmu --scenario "$2" --device "$3" --log "/tmp/$name.log" "$uio" \
+    </dev/null >"/tmp/$name.err" 2>&1 &
+  echo $! >"/tmp/$name.pid"
+  while ! grep -q serving "/tmp/$name.err" && [ $tries -lt 50 ]; do
+    sleep 0.1
+    tries=$((tries + 1))
+  done
+  mkdir -p "$lio/tpgt_$4" || return 1
+  echo -n naa.5001405000000002 >"$lio/tpgt_$4/nexus" || return 1
+  mkdir -p "$lio/tpgt_$4/lun/lun_0" || return 1
+  ln -s "$core/$name" "$lio/tpgt_$4/lun/lun_0/$name" || return 1
+}
