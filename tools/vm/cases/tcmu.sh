@@ -92,9 +92,13 @@ check rescan 0 korvelfw scan
 expect rescan-revision '^0 +1 +KORVEL +CD-R +RZ5140 +1\.10 +16 '
 # A bad image sent by a peer: the drive itself refuses the save and keeps its firmware.
 check peer-chunks 0 sg_write_buffer -m 4 -b 8192 -l 0x7e000 -I /tmp/bad.bin "$sg1"
-check peer-save-refused 5 sg_write_buffer -m 5 -o 0x7e000 -s 0x7e000 -l 8192 -I /tmp/bad.bin "$sg1"
+check peer-save-refused 5 sg_write_buffer -v -m 5 -o 0x7e000 -s 0x7e000 -l 8192 -I /tmp/bad.bin \
+  "$sg1"
+expect peer-save-refused-why 'Invalid field in parameter list'
+# The sense went to the peer with the CHECK CONDITION, so the drive keeps none of it, as a real
+# drive does once its sense was delivered.
 check peer-save-sense 0 sg_raw -r 18 "$sg1" 03 00 00 00 12 00
-expect peer-save-sense-bytes '70 00 05 00 00 00 00 0a +00 00 00 00 26 00'
+expect peer-save-sense-bytes '70 00 00 00 00 00 00 0a +00 00 00 00 00 00'
 check inq-after-bad 0 sg_inq "$sg1"
 expect inq-after-bad-revision 'Product revision level: 1\.10'
 check scan-after-bad 0 korvelfw scan
