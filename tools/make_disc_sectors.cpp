@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "input_file.h"
+#include "machine/EmptyOptionValue.h"
 #include "machine/PrintableText.h"
 #include "output_file.h"
 #include "raw_sectors.h"
@@ -175,6 +176,11 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({1, 2}));
   raw->add_option("--start", start, "the disc address of the first sector")
       ->check(CLI::Range(0u, kLastAddress));
+  if (const std::string_view empty = korvel::machine::EmptyOptionValue(argc, argv);
+      !empty.empty()) {
+    Complain(Printable(std::string(empty)) + " gives an empty value");
+    return kExitBadInput;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {

@@ -12,6 +12,7 @@
 
 #include "formats/ImageCheck.h"
 #include "formats/SampleImage.h"
+#include "machine/EmptyOptionValue.h"
 #include "machine/PrintableText.h"
 #include "output_file.h"
 
@@ -71,6 +72,11 @@ int main(int argc, char** argv) {
   app.add_option("OUTPUT", output, "file to write")
       ->required()
       ->check(korvel::tools::NonEmptyName());
+  if (const std::string_view empty = korvel::machine::EmptyOptionValue(argc, argv);
+      !empty.empty()) {
+    std::cerr << "korvel-make-image: " << PrintableText(empty) << " gives an empty value\n";
+    return kExitBadUsage;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {

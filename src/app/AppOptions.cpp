@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "ProgramVersion.h"
+#include "machine/EmptyOptionValue.h"
 #include "machine/PrintableText.h"
 
 #include <algorithm>
@@ -79,6 +80,11 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments,
 
   // CLI11 takes the arguments last first; Qt's options are Qt's to read.
   const std::vector<std::string> ours = WithoutQtOptions(arguments);
+  if (const std::string_view empty = machine::EmptyOptionValue(ours);
+      !empty.empty() && empty != "--simulate=") {
+    std::cerr << machine::PrintableText(empty) << " gives an empty value\n";
+    return 2;
+  }
   std::vector<std::string> reversed(ours.rbegin(), ours.rend());
   try {
     parser.parse(reversed);

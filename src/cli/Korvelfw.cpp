@@ -8,22 +8,11 @@
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
 #include "cli/SafeText.h"
+#include "machine/EmptyOptionValue.h"
 
 namespace korvel::cli {
 
 namespace {
-
-// An option written "--NAME=" with nothing after the "=": the parser would take the next
-// argument as its value. Empty: no such argument.
-std::string_view EmptyOptionValue(int argc, const char* const* argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument(argv[i]);
-    if (argument.size() > 3 && argument.starts_with("--") && argument.ends_with('=')) {
-      return argument;
-    }
-  }
-  return {};
-}
 
 // The options every command takes, for the end of "COMMAND --help": CLI11 lists only the
 // command's own options there, though the global ones may follow the command.
@@ -95,7 +84,7 @@ int RunKorvelfw(int argc, const char* const* argv,
     sub->callback([&chosen, &command] { chosen = command.get(); });
   }
 
-  if (const std::string_view empty = EmptyOptionValue(argc, argv); !empty.empty()) {
+  if (const std::string_view empty = machine::EmptyOptionValue(argc, argv); !empty.empty()) {
     // "--simulate=" names no scenario; it is not the built-in PC.
     if (empty == "--simulate=") {
       err << "korvelfw: --simulate= needs a scenario file; --simulate alone runs the built-in "

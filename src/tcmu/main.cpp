@@ -22,6 +22,7 @@
 #include "emulator/DeviceFactory.h"
 #include "emulator/RealClock.h"
 #include "machine/CommandLogFile.h"
+#include "machine/EmptyOptionValue.h"
 #include "machine/PrintableText.h"
 #include "platform/sim/Scenario.h"
 #include "tcmu/CommandLogLine.h"
@@ -130,6 +131,11 @@ int main(int argc, char** argv) {
   app.add_option("--log", logPath, "file that gets one line for every command served");
   app.add_option("UIO_NODE", node, "the UIO node of the TCM user device, e.g. /dev/uio0")
       ->required();
+  if (const std::string_view empty = korvel::machine::EmptyOptionValue(argc, argv);
+      !empty.empty()) {
+    Complain(PrintableText(empty) + " gives an empty value");
+    return kExitBadInput;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {
