@@ -23,6 +23,7 @@
 #include "machine/PrintableText.h"
 #include "output_file.h"
 #include "raw_sectors.h"
+#include "replacing_file.h"
 
 namespace {
 
@@ -34,7 +35,8 @@ constexpr int kExitFailed = 1;
 // `blocks` blocks of a sine tone at `hertz`, 16-bit little-endian samples, the same on both
 // channels, at a third of full scale.
 bool WriteTone(const std::string& path, std::uint32_t blocks, double hertz) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  korvel::tools::ReplacingFile file(path);
+  std::ofstream& out = file.stream();
   std::array<char, kAudioBlockSize> block{};
   std::uint64_t sample = 0;
   for (std::uint32_t b = 0; b < blocks; ++b) {
@@ -49,7 +51,7 @@ bool WriteTone(const std::string& path, std::uint32_t blocks, double hertz) {
     }
     out.write(block.data(), block.size());
   }
-  return static_cast<bool>(out);
+  return file.Commit();
 }
 
 constexpr std::size_t kUserBytes = 2048;
@@ -75,7 +77,8 @@ int WriteRaw(const std::string& input, const std::string& output, int mode, std:
     Complain("cannot read " + Printable(input) + ": " + std::strerror(errno));
     return kExitBadInput;
   }
-  std::ofstream out(output, std::ios::binary | std::ios::trunc);
+  korvel::tools::ReplacingFile file(output);
+  std::ofstream& out = file.stream();
   if (!out) {
     Complain("cannot write " + Printable(output) + ": " + korvel::tools::LastWriteError());
     return kExitFailed;
@@ -94,7 +97,7 @@ int WriteRaw(const std::string& input, const std::string& output, int mode, std:
     korvel::tools::BuildRawSector(rawMode, static_cast<std::uint32_t>(start + n), user, sector);
     if (!out.write(reinterpret_cast<const char*>(sector.data()), sector.size())) break;
   }
-  if (!out.flush()) {
+  if (!file.Commit()) {
     Complain("cannot write " + Printable(output) + ": " + korvel::tools::LastWriteError());
     return kExitFailed;
   }

@@ -15,6 +15,7 @@
 #include "machine/EmptyOptionValue.h"
 #include "machine/PrintableText.h"
 #include "output_file.h"
+#include "replacing_file.h"
 
 namespace {
 
@@ -110,11 +111,10 @@ int main(int argc, char** argv) {
     return kExitBadUsage;
   }
   errno = 0;
-  std::ofstream file(output, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(image.data()),
-             static_cast<std::streamsize>(image.size()));
-  file.close();
-  if (!file) {
+  korvel::tools::ReplacingFile file(output);
+  file.stream().write(reinterpret_cast<const char*>(image.data()),
+                      static_cast<std::streamsize>(image.size()));
+  if (!file.Commit()) {
     std::cerr << "korvel-make-image: cannot write " << PrintableText(output) << ": "
               << korvel::tools::LastWriteError() << "\n";
     return kExitWriteFailed;

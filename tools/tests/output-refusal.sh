@@ -135,5 +135,23 @@ if [ "$(stat -c %s "$work/a.bin")" != 524288 ]; then
   failures=$((failures + 1))
 fi
 
+# A run stopped half way (here by the file-size limit, SIGXFSZ) leaves the file it was to
+# replace as it was, not cut: the new one is written aside and renamed when whole.
+head -c $((2048 * 100)) /dev/zero >"$work/hundred.iso"
+echo old >"$work/kept.bin"
+for tool in raw tone make-image; do
+  case "$tool" in
+    raw) run=("$disc_sectors" raw "$work/hundred.iso" "$work/kept.bin") ;;
+    tone) run=("$disc_sectors" tone "$work/kept.bin" --blocks 100) ;;
+    make-image) run=("$make_image" "${image[@]}" "$work/kept.bin") ;;
+  esac
+  timeout 10 bash -c 'ulimit -f 64 && exec "$0" "$@"' "${run[@]}" >/dev/null 2>&1
+  status=$?
+  if [ "$status" = 0 ] || [ "$(cat "$work/kept.bin")" != old ]; then
+    echo "FAIL stopped-$tool-keeps-the-old-file: exit $status, $(stat -c %s "$work/kept.bin") bytes"
+    failures=$((failures + 1))
+  fi
+done
+
 [ "$failures" = 0 ] && echo "output refusal: all checks passed"
 exit $((failures > 0))
