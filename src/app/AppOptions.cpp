@@ -69,6 +69,8 @@ ParsedOptions ParseAppOptions(const std::vector<std::string>& arguments,
           .add_option("--log-commands", options.commandLogPath,
                       "Write every SCSI command sent, one JSON object a line, to FILE")
           ->type_name("FILE");
+  parser.add_flag("--ignore-power", options.ignorePower,
+                  "Flash even when the computer runs on a nearly empty battery");
   parser.add_flag("--debug-trace", options.debugTrace,
                   "Print the debugger channel (the \"Korveltype\" trace) on standard error; "
                   "KORVEL_DEBUG=1 does the same");

@@ -17,6 +17,8 @@ struct AppOptions {
   std::string commandLogPath;
   // --debug-trace, or KORVEL_DEBUG=1 in the environment: the debugger channel on stderr.
   bool debugTrace = false;
+  // --ignore-power: flash even on a nearly empty battery.
+  bool ignorePower = false;
   // Hidden: --screenshot-script DIR takes the two documentation pictures into DIR, loading
   // --screenshot-image FILE and pressing Upgrade on the way, then ends the program.
   std::string screenshotDir;

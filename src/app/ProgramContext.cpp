@@ -20,7 +20,17 @@ std::vector<machine::InputFile> UpgradeFileOf(const AppOptions& options) {
 ProgramContext::ProgramContext(const AppOptions& options)
     : scsi_(machine::MakeMachine(machine::MachineOptions{options.simulate, options.scenarioPath,
                                                          options.debugTrace}),
-            options.commandLogPath, UpgradeFileOf(options)) {}
+            options.commandLogPath, UpgradeFileOf(options)) {
+  if (machine::FlashHost* host = scsi_.machine().flashHost()) {
+    machine::FlashGuardOptions guardOptions;
+    guardOptions.program = "korvel-upgrade";
+    guardOptions.ignorePower = options.ignorePower;
+    guardOptions.note = [](const std::string& note) {
+      std::cerr << "korvel-upgrade: note: " << machine::PrintableText(note) << '\n';
+    };
+    guards_.emplace(*host, std::move(guardOptions));
+  }
+}
 
 ProgramContext::~ProgramContext() {
   // What the discovery left out (devices past the eighth host, nodes it could not open) would

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include "app/AppOptions.h"
+#include "machine/FlashGuards.h"
 #include "machine/ScsiSession.h"
 #include "upgrade/UpgradeDialogModel.h"
 #include "upgrade/UpgradeSession.h"
@@ -27,10 +29,13 @@ class ProgramContext {
   std::string CommandLogFailure() { return scsi_.CommandLogFailure(); }
   // Start-up and release of the transport, as the dialog's logic calls them.
   upgrade::TransportControl transportControl();
+  // The guards around a flash of the machine; null where it guards nothing.
+  upgrade::FlashGuard* flashGuard() { return guards_ ? &*guards_ : nullptr; }
 
  private:
   machine::ScsiSession scsi_;
   upgrade::UpgradeSession session_;
+  std::optional<machine::FlashGuards> guards_;
 };
 
 }  // namespace korvel::app

@@ -83,6 +83,7 @@ int UpgradeApp::Run() {
   UpgradeDialog dialog(std::move(hooks));
   upgrade::UpgradeDialogModel model(context->transport(), context->session(), dialog,
                                     context->transportControl());
+  model.SetFlashGuard(context->flashGuard());
   dialog.Bind(model);
   if (screenshots) screenshots->Start(dialog);
   // The window's result (Exit, Escape, Enter or the close request) does not change the status.

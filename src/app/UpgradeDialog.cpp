@@ -107,6 +107,8 @@ void UpgradeDialog::ConnectActions() {
     if (model_ == nullptr) return;
     const BusyInputGate gate(*this);
     model_->OnUpgrade();
+    // The program was asked to end while the flash could not be stopped; it ends now.
+    if (model_->lastUpgrade().heldSignal != 0) model_->OnCloseRequest();
   });
   // activated, not currentIndexChanged: only a choice of the user selects a drive, as the
   // selection the logic makes itself has already been shown.

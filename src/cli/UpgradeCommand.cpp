@@ -3,13 +3,16 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <iostream>
+#include <optional>
 #include <nlohmann/json.hpp>
 
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
 #include "cli/SafeText.h"
 #include "cli/UpgradeCommandWindow.h"
+#include "machine/FlashGuards.h"
 
 namespace korvel::cli {
 namespace {
@@ -22,7 +25,8 @@ bool AnsweredYes(std::istream& in) {
 
 nlohmann::ordered_json Report(const upgrade::UpgradeSession& session,
                               const upgrade::UpgradeDialogModel& model, const std::string& file,
-                              bool dryRun, const std::string& before, bool transferred) {
+                              bool dryRun, const std::string& before, bool transferred,
+                              const std::vector<std::string>& refusals = {}) {
   nlohmann::ordered_json result;
   result["drive"] = AddressText(session);
   result["file"] = file;
@@ -34,6 +38,11 @@ nlohmann::ordered_json Report(const upgrade::UpgradeSession& session,
   result["chunks_sent"] = transferred ? model.lastUpgrade().transfer.chunksSent : 0;
   result["firmware_before"] = before;
   result["firmware_after"] = transferred ? model.firmwareVersionText() : before;
+  // What refused the flash (or, in a dry run, would have); empty when nothing did.
+  nlohmann::ordered_json guards = nlohmann::ordered_json::array();
+  for (const std::string& refusal : refusals) guards.push_back(refusal);
+  if (!model.lastUpgrade().refusal.empty()) guards.push_back(model.lastUpgrade().refusal);
+  result["refused_by_guards"] = guards;
   return result;
 }
 
@@ -53,6 +62,8 @@ void UpgradeCommand::Configure(CLI::App& subcommand) {
   subcommand.add_flag("--dry-run", dryRun_,
                       "Check, identify the drive and read the file through, but send no WRITE "
                       "BUFFER");
+  subcommand.add_flag("--ignore-power", ignorePower_,
+                      "Flash even when the computer runs on a nearly empty battery");
   // The global options (--drive, --json) may follow the command too.
   subcommand.fallthrough();
 }
@@ -72,6 +83,34 @@ std::string SameRevisionWarning(CliContext& context, const std::string& after) {
   return text +
          ". The drive may report its old revision until it restarts; switch it off and on, then "
          "scan again.";
+}
+
+std::string SignalName(int signal) {
+  switch (signal) {
+    case SIGINT:
+      return "SIGINT";
+    case SIGTERM:
+      return "SIGTERM";
+#ifdef SIGHUP
+    case SIGHUP:
+      return "SIGHUP";
+#endif
+    default:
+      return "signal " + std::to_string(signal);
+  }
+}
+
+// The guards of the machine, when it has any; notes go to stderr as they come.
+std::optional<machine::FlashGuards> GuardsOf(CliContext& context, bool ignorePower) {
+  machine::FlashHost* host = context.machine().flashHost();
+  if (host == nullptr) return std::nullopt;
+  machine::FlashGuardOptions options;
+  options.program = "korvelfw";
+  options.ignorePower = ignorePower;
+  options.note = [&context](const std::string& note) {
+    context.err() << "note: " << PrintableText(note) << '\n';
+  };
+  return std::optional<machine::FlashGuards>(std::in_place, *host, std::move(options));
 }
 
 }  // namespace
@@ -104,6 +143,25 @@ int UpgradeCommand::Run(CliContext& context) {
     context.err() << "korvelfw: nothing was sent to the drive\n";
     return kExitBadUsage;
   }
+
+  // What would refuse the flash is said before the question, so that nobody confirms a flash
+  // that cannot go ahead; a dry run says it and rehearses all the same.
+  std::optional<machine::FlashGuards> guards = GuardsOf(context, ignorePower_);
+  std::vector<std::string> refusals;
+  if (guards) refusals = guards->Preview(session.SelectedAddress());
+  for (const std::string& refusal : refusals) {
+    context.err() << "korvelfw: " << (dryRun_ ? "the upgrade would be refused: " : "")
+                  << PrintableText(refusal) << '\n';
+  }
+  if (!refusals.empty() && !dryRun_) {
+    if (json) {
+      context.out() << SafeJson(Report(session, model, file_, dryRun_, before, false, refusals))
+                    << '\n';
+    }
+    context.err() << "korvelfw: nothing was sent to the drive\n";
+    return kExitFailed;
+  }
+  if (guards) model.SetFlashGuard(&*guards);
 
   // A rehearsal writes nothing, so it needs no consent.
   const bool ask = !yes_ && !dryRun_;
@@ -143,10 +201,30 @@ int UpgradeCommand::Run(CliContext& context) {
   model.OnUpgrade();
   window.FinishProgress();
 
-  const bool succeeded = model.lastUpgrade().transfer.succeeded();
+  const upgrade::UpgradeReport& report = model.lastUpgrade();
+  using Kind = upgrade::TransferOutcome::Kind;
+  if (report.transfer.kind == Kind::Refused || report.transfer.kind == Kind::Interrupted) {
+    if (json) {
+      context.out() << SafeJson(Report(session, model, file_, dryRun_, before, false)) << '\n';
+    }
+    if (report.transfer.kind == Kind::Refused) {
+      context.err() << "korvelfw: nothing was sent to the drive\n";
+      return kExitFailed;
+    }
+    context.err() << "korvelfw: stopped by " << SignalName(report.heldSignal)
+                  << " before anything was written to the drive\n";
+    return 128 + report.heldSignal;
+  }
+  if (report.heldSignal != 0) {
+    context.err() << "korvelfw: " << SignalName(report.heldSignal)
+                  << " was held until the upgrade had finished\n";
+  }
+
+  const bool succeeded = report.transfer.succeeded();
   const std::string after = model.firmwareVersionText();
   if (json) {
-    context.out() << SafeJson(Report(session, model, file_, dryRun_, before, true)) << '\n';
+    context.out() << SafeJson(Report(session, model, file_, dryRun_, before, true, refusals))
+                  << '\n';
   } else {
     context.out() << "Firmware version: " << PrintableText(before) << " before, "
                   << PrintableText(after) << " now\n";
@@ -157,7 +235,8 @@ int UpgradeCommand::Run(CliContext& context) {
   // The status line shows only the sense bytes; why the system refused a command (rights, a
   // capability the kernel wants) is in the notes.
   if (!succeeded) context.PrintNotes();
-  return succeeded ? kExitSuccess : kExitFailed;
+  // A rehearsal of a flash that the guards would refuse has not shown that the flash can go.
+  return succeeded && refusals.empty() ? kExitSuccess : kExitFailed;
 }
 
 }  // namespace korvel::cli

@@ -1,6 +1,7 @@
 // korvelfw upgrade FILE: the Load File check, then the Upgrade button's work on the drive (the
 // first one found, or --drive H:T), with a progress display and the firmware version read
-// afterwards. Asks before it writes unless --yes; --dry-run does all but send WRITE BUFFER.
+// afterwards. Asks before it writes unless --yes; --dry-run does all but send WRITE BUFFER. The
+// guards around a flash are checked before the question, and held for the flash's span.
 #pragma once
 
 #include <functional>
@@ -37,6 +38,7 @@ class UpgradeCommand : public CliCommand {
   std::string file_;
   bool yes_ = false;
   bool dryRun_ = false;
+  bool ignorePower_ = false;
 };
 
 }  // namespace korvel::cli

@@ -22,6 +22,10 @@ void UpgradeCommandWindow::ShowError(const std::string& text, const std::string&
   context_.err() << PrintableText(text) << '\n' << context_.machine().NoTransportHint() << '\n';
 }
 
+void UpgradeCommandWindow::ShowRefusal(const std::string& text) {
+  context_.err() << "korvelfw: " << PrintableText(text) << '\n';
+}
+
 void UpgradeCommandWindow::ShowTransferProgress(int chunksSent, int chunkCount) {
   std::ostream& out = context_.out();
   if (progress_ == Progress::Bar) {

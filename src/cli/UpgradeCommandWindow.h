@@ -31,6 +31,7 @@ class UpgradeCommandWindow : public upgrade::UpgradeWindow {
     return file_;
   }
   void ShowError(const std::string& text, const std::string& caption) override;
+  void ShowRefusal(const std::string& text) override;
   void RequestClose() override {}
   void ShowTransferProgress(int chunksSent, int chunkCount) override;
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "machine/FlashHost.h"
 #include "machine/InputFile.h"
 #include "platform/Platform.h"
 #include "transport/HostAdapterSource.h"
@@ -37,6 +38,9 @@ class Machine {
   // The files of this machine it was made from (a scenario and the disc images it names), which
   // nothing the run writes may replace.
   virtual std::vector<InputFile> InputFiles() const { return {}; }
+  // What the guards around a flash learn and take from this machine; null where nothing is
+  // guarded.
+  virtual FlashHost* flashHost() { return nullptr; }
 };
 
 struct MachineOptions {

@@ -17,11 +17,18 @@ std::vector<InputFile> InputFilesOf(const platform::sim::Scenario& scenario,
   return inputs;
 }
 
+// The process is real even when the PC is not: its signals are held as on the real machine.
+SimulatedFlashHost::ShieldMaker ProcessSignalShields() {
+  return nullptr;
+}
+
 }  // namespace
 
 SimulatedMachine::SimulatedMachine(platform::sim::Scenario scenario, bool debugTrace,
                                    const std::string& scenarioPath)
-    : inputs_(InputFilesOf(scenario, scenarioPath)), pc_(std::move(scenario), clock_) {
+    : inputs_(InputFilesOf(scenario, scenarioPath)),
+      flashHost_(scenario.flashGuards, ProcessSignalShields()),
+      pc_(std::move(scenario), clock_) {
   if (debugTrace) {
     pc_.kernel().SetDebugSink([](std::string_view line) { std::cerr << line << std::flush; });
   }

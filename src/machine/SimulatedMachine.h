@@ -3,6 +3,7 @@
 
 #include "emulator/RealClock.h"
 #include "machine/Machine.h"
+#include "machine/SimulatedFlashHost.h"
 #include "platform/sim/SimulatedPc.h"
 
 namespace korvel::machine {
@@ -19,11 +20,14 @@ class SimulatedMachine : public Machine {
   std::vector<std::string> Notes() const override { return {}; }
   std::string LocationOf(std::uint8_t, std::uint8_t) const override { return {}; }
   std::vector<InputFile> InputFiles() const override { return inputs_; }
+  FlashHost* flashHost() override { return &flashHost_; }
   // The PC itself, for tests that look at what a run left in it.
   platform::sim::SimulatedPc& pc() { return pc_; }
 
  private:
   std::vector<InputFile> inputs_;
+  // Made before the PC, which takes the scenario over.
+  SimulatedFlashHost flashHost_;
   // Interactive use runs on the wall clock: the fixed waits of an upgrade take their real time.
   emulator::RealClock clock_;
   platform::sim::SimulatedPc pc_;

@@ -60,6 +60,11 @@ TransferOutcome TransferFirmware(const TransferRequest& request) {
     }
     const bool last = chunk == kChunkCount - 1;
     const std::uint8_t mode = last ? kWriteBufferModeDownloadAndSave : kWriteBufferModeDownload;
+    if (chunk == 0 && request.sendWriteBuffer && request.mayBeginWriting &&
+        !request.mayBeginWriting()) {
+      outcome.kind = TransferOutcome::Kind::Interrupted;
+      return outcome;
+    }
     std::int32_t status = 1;
     if (request.sendWriteBuffer) {
       status = drive::WriteBuffer(request.transport, adapter, target, mode, kWriteBufferId,

@@ -32,6 +32,9 @@ struct TransferRequest {
   // False for a rehearsal: the file is read through and every other command sent, but no
   // WRITE BUFFER reaches the drive and there is no save to wait for.
   bool sendWriteBuffer = true;
+  // Asked once, just before the first WRITE BUFFER: false stops the transfer there, with
+  // nothing written. Not asked in a rehearsal.
+  std::function<bool()> mayBeginWriting;
 };
 
 struct TransferOutcome {
@@ -42,6 +45,8 @@ struct TransferOutcome {
     NotUpgradable,  // the drive's type takes no upgrade; only its INQUIRY was sent
     CannotOpen,     // the file could not be opened; nothing was sent at all
     FileReadError,  // the file failed in the middle; no mode-5 chunk was sent
+    Refused,        // a guard refused the flash; nothing was sent at all
+    Interrupted,    // the program was asked to end before the first WRITE BUFFER
   };
   Kind kind = Kind::CannotOpen;
   // WRITE BUFFER commands the drive accepted (or chunks read, in a rehearsal).

@@ -106,8 +106,22 @@ void UpgradeDialogModel::OnLoadFile() {
   if (!path) return;
   session_.UpgradeImage = std::move(*path);
   if (session_.UpgradeImage.size() > 1) {
-    window_.EnableControl(kUpgradeButton, ValidateUpgradeFile());
+    const bool valid = ValidateUpgradeFile();
+    window_.EnableControl(kUpgradeButton, valid);
+    if (valid) PreviewGuards();
   }
+}
+
+void UpgradeDialogModel::PreviewGuards() {
+  if (guard_ == nullptr) return;
+  // Upgrade stays enabled: what refuses now (a mounted disc, another program) may be gone when
+  // the user presses it, and Upgrade checks again.
+  std::string text;
+  for (const std::string& refusal : guard_->Preview(session_.SelectedAddress())) {
+    if (!text.empty()) text += "\n\n";
+    text += refusal;
+  }
+  if (!text.empty()) window_.ShowRefusal(text);
 }
 
 bool UpgradeDialogModel::ValidateUpgradeFile() {
@@ -145,18 +159,44 @@ std::string UpgradeDialogModel::FailureText(const TransferOutcome& outcome) {
 
 void UpgradeDialogModel::OnUpgrade() {
   const transport::DeviceAddress address = session_.SelectedAddress();
+  lastUpgrade_ = UpgradeReport{};
+  // Held until the new revision was read: the drive alone, the machine awake, signals held.
+  std::unique_ptr<FlashHold> hold;
+  if (guard_ != nullptr && !rehearsal_) {
+    FlashHoldResult held = guard_->Hold(address);
+    if (!held.hold) {
+      // Nothing reached the drive and nothing changed on screen but the box.
+      lastUpgrade_.transfer.kind = TransferOutcome::Kind::Refused;
+      lastUpgrade_.refusal = held.refusal;
+      window_.ShowRefusal(held.refusal);
+      return;
+    }
+    hold = std::move(held.hold);
+  }
+  const std::string statusBefore = statusText_;
   statusText_ = kUpgradeInProgressText;
   RefreshControls();
   window_.EnableControl(kUpgradeButton, false);
   window_.EnableControl(kLoadFileButton, false);
 
-  lastUpgrade_ = UpgradeReport{};
   platform::Platform& platform = transport_.platform();
   lastUpgrade_.transfer = TransferFirmware(TransferRequest{
       transport_, platform.files, platform.kernel, address, session_.UpgradeImage,
       session_.transferBuffer,
-      [this](int sent, int count) { window_.ShowTransferProgress(sent, count); }, !rehearsal_});
+      [this](int sent, int count) { window_.ShowTransferProgress(sent, count); }, !rehearsal_,
+      [&hold] { return !hold || hold->BeginWriting(); }});
   const TransferOutcome& outcome = lastUpgrade_.transfer;
+
+  if (outcome.kind == TransferOutcome::Kind::Interrupted) {
+    // The program is to end and the drive was given nothing to save: there is no restart to
+    // wait for and the screen goes back to what it showed.
+    statusText_ = statusBefore;
+    if (hold) lastUpgrade_.heldSignal = hold->HeldSignal();
+    window_.EnableControl(kUpgradeButton, true);
+    window_.EnableControl(kLoadFileButton, true);
+    RefreshControls();
+    return;
+  }
 
   if (outcome.kind == TransferOutcome::Kind::CannotOpen) {
     // Nothing reached the drive, so there is nothing to wait for or to ask it: say what is
@@ -181,6 +221,8 @@ void UpgradeDialogModel::OnUpgrade() {
   drive::TestUnitReady(transport_, address.adapter, address.target);
   drive::RequestSense(transport_, address.adapter, address.target, session_.transferBuffer.data());
   firmwareVersionText_ = ReadFirmwareIdentity(transport_, address).version;
+  if (hold) lastUpgrade_.heldSignal = hold->HeldSignal();
+  hold.reset();
   RefreshControls();
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "formats/UpgradeFileFormat.h"
 #include "transport/ScsiTransport.h"
 #include "upgrade/FirmwareTransfer.h"
+#include "upgrade/FlashGuard.h"
 #include "upgrade/StatusTexts.h"
 #include "upgrade/UpgradeFileCheck.h"
 #include "upgrade/UpgradeSession.h"
@@ -34,6 +36,10 @@ struct UpgradeReport {
   TransferOutcome transfer;
   // The sense bytes of the failure report; empty on success or when the drive gave none.
   std::optional<SenseReport> sense;
+  // Why a guard refused the flash, for Refused.
+  std::string refusal;
+  // The signal that arrived while the flash could not be stopped; 0 when none came.
+  int heldSignal = 0;
 };
 
 // The text of a found drive in the drive box: its product identification as the drive returned
@@ -61,6 +67,10 @@ class UpgradeDialogModel {
 
   // A rehearsal of Upgrade: everything but WRITE BUFFER (and the waits for a save).
   void SetRehearsal(bool rehearsal) { rehearsal_ = rehearsal; }
+  // The checks and holds around a real flash; none by default. With one, Upgrade takes its
+  // holds before it sends anything and keeps them until the new revision was read, and Load
+  // File of a valid file says at once what would refuse the flash.
+  void SetFlashGuard(FlashGuard* guard) { guard_ = guard; }
 
   const std::string& hostAdapterText() const { return hostAdapterText_; }
   const std::string& targetIdText() const { return targetIdText_; }
@@ -76,12 +86,14 @@ class UpgradeDialogModel {
   void RefreshControls();
   void ScanAdapters(int adapterCount);
   std::string FailureText(const TransferOutcome& outcome);
+  void PreviewGuards();
 
   transport::ScsiTransport& transport_;
   UpgradeSession& session_;
   UpgradeWindow& window_;
   TransportControl transportControl_;
   bool rehearsal_ = false;
+  FlashGuard* guard_ = nullptr;
 
   std::string hostAdapterText_;
   std::string targetIdText_;

@@ -37,6 +37,9 @@ class UpgradeWindow {
   virtual std::optional<std::string> AskForUpgradeFile(const OpenFileRequest& request) = 0;
   // The fatal start-up message box, captioned "ERROR!".
   virtual void ShowError(const std::string& text, const std::string& caption) = 0;
+  // Why a guard around the flash refuses it (or would, when the file is loaded), in the
+  // window's "ERROR!" box; a window without a box says it its own way.
+  virtual void ShowRefusal(const std::string& text) { ShowError(text, "ERROR!"); }
   // Ends the dialog. The logic has already stopped the transport when it calls this, so a
   // window must route its own close requests (close box, Alt+F4) to
   // UpgradeDialogModel::OnCloseRequest rather than straight here.

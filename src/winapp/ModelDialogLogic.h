@@ -13,7 +13,11 @@ class ModelDialogLogic final : public DialogLogic {
   void OnInitDialog() override { model_.OnInitDialog(); }
   void SelectDrive(int index) override { model_.SelectDrive(index); }
   void OnLoadFile() override { model_.OnLoadFile(); }
-  void OnUpgrade() override { model_.OnUpgrade(); }
+  void OnUpgrade() override {
+    model_.OnUpgrade();
+    // The program was asked to end while the flash could not be stopped; it ends now.
+    if (model_.lastUpgrade().heldSignal != 0) model_.OnCloseRequest();
+  }
   void OnCloseRequest() override { model_.OnCloseRequest(); }
 
  private:

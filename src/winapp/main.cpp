@@ -43,6 +43,7 @@ int RunProgram(int argc, char** argv) {
   korvel::winapp::NativeUpgradeDialog dialog(korvel::winapp::DialogTestHooksFromEnvironment());
   korvel::upgrade::UpgradeDialogModel model(context->transport(), context->session(), dialog,
                                             context->transportControl());
+  model.SetFlashGuard(context->flashGuard());
   korvel::winapp::ModelDialogLogic logic(model);
   dialog.Bind(logic);
   // The window's result (Exit, Escape, Enter or the close request) does not change the status;

@@ -439,7 +439,8 @@ bool IsWindowsNt(WindowsVersion version) {
 Scenario ParseScenario(const json& document, const std::filesystem::path& baseDirectory) {
   CheckObject(document, "");
   CheckKeys(document, "",
-            {"os", "aspi", "adapters", "drives", "files_held", "registry", "boot_tick", "shell"});
+            {"os", "aspi", "adapters", "drives", "files_held", "registry", "boot_tick", "shell",
+             "flash_guards"});
   Scenario scenario;
   if (!document.contains("os")) Fail("os", "missing");
   scenario.os = ReadOs(document["os"]);
@@ -468,6 +469,9 @@ Scenario ParseScenario(const json& document, const std::filesystem::path& baseDi
   if (document.contains("boot_tick")) {
     scenario.bootTick = static_cast<DWORD>(
         ReadNumber(document["boot_tick"], "boot_tick", 0xFFFFFFFFu, "a 32-bit tick count"));
+  }
+  if (document.contains("flash_guards")) {
+    scenario.flashGuards = ReadFlashGuards(document["flash_guards"]);
   }
   CheckUnique(scenario);
   return scenario;

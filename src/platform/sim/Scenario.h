@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include "emulator/DeviceConfig.h"
+#include "platform/FlashFacts.h"
 #include "platform/WinTypes.h"
 
 namespace korvel::platform::sim {
@@ -105,6 +106,20 @@ struct ShellSettings {
   int messageBoxResult = 1;  // IDOK
 };
 
+// What the PC around a drive says before a flash: a disc mounted, other programs using it, a
+// flash of another program going on.
+struct DriveUseSettings {
+  DriveUse use;
+  bool flashedByAnother = false;
+};
+
+// The facts the guards around a flash read, which a real PC learns from its system: its power
+// and the drives in use, keyed by the address (adapter, target) the programs show.
+struct FlashGuardSettings {
+  PowerReading power;
+  std::map<std::pair<std::uint8_t, std::uint8_t>, DriveUseSettings> drives;
+};
+
 struct Scenario {
   WindowsVersion os = WindowsVersion::Win98;
   AspiSettings aspi;
@@ -115,6 +130,7 @@ struct Scenario {
   std::vector<std::filesystem::path> filesHeld;
   std::optional<std::vector<RegistryKeySetting>> registry;
   DWORD bootTick = 0;
+  FlashGuardSettings flashGuards;
 };
 
 // Each throws emulator::ConfigError naming the key path and the fault. Files that a scenario
@@ -124,6 +140,9 @@ Scenario ParseScenario(const nlohmann::json& document,
                        const std::filesystem::path& baseDirectory = ".");
 Scenario LoadScenarioText(std::string_view text, const std::filesystem::path& baseDirectory = ".");
 Scenario LoadScenarioFile(const std::filesystem::path& path);
+
+// The "flash_guards" object of a scenario; throws emulator::ConfigError naming the key path.
+FlashGuardSettings ReadFlashGuards(const nlohmann::json& value);
 
 // The disc image files the scenario's discs were read from, target by target.
 std::vector<std::filesystem::path> ImageFilesOf(const Scenario& scenario);
