@@ -9,21 +9,21 @@
 namespace korvel::machine {
 namespace {
 
-// Everything a flash holds. Declared so that the shield is lowered last: signals stay held until
-// the drive and the machine have been let go.
+// Everything a flash holds. Let go in this order: the drive, for other programs, then the
+// machine's wake request, and the shield last, so that signals stay held until all is let go.
 class HeldFlash : public upgrade::FlashHold {
  public:
   HeldFlash(std::unique_ptr<platform::SignalShield> shield, std::unique_ptr<platform::Hold> drive,
             std::unique_ptr<platform::Hold> awake)
-      : shield_(std::move(shield)), drive_(std::move(drive)), awake_(std::move(awake)) {}
+      : shield_(std::move(shield)), awake_(std::move(awake)), drive_(std::move(drive)) {}
 
   bool BeginWriting() override { return !shield_ || shield_->HoldFromNow(); }
   int HeldSignal() const override { return shield_ ? shield_->Arrived() : 0; }
 
  private:
   std::unique_ptr<platform::SignalShield> shield_;
-  std::unique_ptr<platform::Hold> drive_;
   std::unique_ptr<platform::Hold> awake_;
+  std::unique_ptr<platform::Hold> drive_;
 };
 
 }  // namespace
