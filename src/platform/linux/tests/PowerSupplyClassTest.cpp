@@ -1,11 +1,12 @@
 #include "platform/linux/PowerSupplyClass.h"
 
+#include "platform/linux/tests/PowerSupplyTree.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <map>
 #include <ostream>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -15,32 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using Source = PowerReading::Source;
 
-// A power supply class directory in a temporary folder, one sub-directory per supply.
-class PowerSupplyTree {
- public:
-  PowerSupplyTree() {
-    std::random_device seed;
-    root_ = fs::temp_directory_path() /
-            ("korvel-power-" + std::to_string(seed()) + std::to_string(seed()));
-    fs::create_directories(root_);
-  }
-  ~PowerSupplyTree() {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
-  fs::path dir() const { return root_ / "power_supply"; }
-  void Add(const std::string& name, const std::map<std::string, std::string>& attributes) {
-    fs::create_directories(dir() / name);
-    for (const auto& [attribute, value] : attributes) {
-      std::ofstream(dir() / name / attribute, std::ios::binary) << value;
-    }
-  }
-
- private:
-  fs::path root_;
-};
-
 using Attributes = std::map<std::string, std::string>;
+using testing::PowerSupplyTree;
 
 struct Supply {
   std::string name;
@@ -239,7 +216,7 @@ const Case kCases[] = {
     {"EmptyDirectory", {}, Source::Unknown, -1},
 };
 
-class PowerSupplyClassTest : public testing::TestWithParam<Case> {};
+class PowerSupplyClassTest : public ::testing::TestWithParam<Case> {};
 
 TEST_P(PowerSupplyClassTest, ReadsWhatPowersTheMachine) {
   PowerSupplyTree tree;
@@ -253,8 +230,10 @@ TEST_P(PowerSupplyClassTest, ReadsWhatPowersTheMachine) {
   EXPECT_EQ(reading.origin, GetParam().source == Source::Unknown ? "" : tree.dir().string());
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, PowerSupplyClassTest, testing::ValuesIn(kCases),
-                         [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Cases, PowerSupplyClassTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) {
+                           return info.param.name;
+                         });
 
 TEST(PowerSupplyClassDirectoryTest, MissingDirectoryIsUnknown) {
   PowerSupplyTree tree;
