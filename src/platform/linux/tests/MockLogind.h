@@ -2,6 +2,7 @@
 // test asks it: which inhibitors are held at this moment, and every Inhibit call it received.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
