@@ -33,7 +33,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libcli11-dev nlohmann-json3-dev
+  libcli11-dev nlohmann-json3-dev libsystemd-dev
   fonts-dejavu-core bash-completion groff-base
   xorriso
 )
@@ -119,8 +119,12 @@ build() {
   fi
 }
 
+# The system bus services the tests talk to are mocks on a private bus; only the tests need them.
+test_packages=(dbus-daemon python3-dbus python3-dbusmock)
+
 run_tests() {
   local preset="$1"
+  install_missing "${test_packages[@]}"
   build "$preset"
   QT_QPA_PLATFORM=offscreen ctest --preset "$preset"
 }
