@@ -27,8 +27,9 @@ class FlashHost {
   // Keeps the machine from suspending, hibernating, shutting down or idling while the hold
   // lives. No hold and a note when the machine cannot be asked; never a refusal.
   virtual platform::HoldResult KeepAwake(const std::string& who, const std::string& why) = 0;
-  // Raises the signal shield of this process; null where signals cannot be held.
-  virtual std::unique_ptr<platform::SignalShield> ShieldSignals() = 0;
+  // Raises the signal shield of this process, which speaks as `program`; null where signals
+  // cannot be held.
+  virtual std::unique_ptr<platform::SignalShield> ShieldSignals(const std::string& program) = 0;
 };
 
 }  // namespace korvel::machine
