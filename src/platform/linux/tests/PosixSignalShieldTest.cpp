@@ -2,12 +2,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sched.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <stdexcept>
+#include <thread>
 
 namespace korvel::platform::linux_host {
 namespace {
@@ -58,6 +60,34 @@ TEST_F(PosixSignalShieldTest, TheFirstSignalIsTheOneThatArrived) {
       ::testing::ExitedWithCode(0),
       ::testing::Eq("korvel-upgrade: the upgrade cannot be interrupted: the drive would be left "
                     "without working firmware; it goes on until the drive answers again\n"));
+}
+
+// poll(2), like an SG_IO waiting for the drive, is cut short by a signal its thread takes,
+// whatever SA_RESTART says; the holding thread must never take one. The exit status: 0 when the
+// poll saw the wake-up, 20 when a signal cut it short.
+[[noreturn]] void PollWhileASignalComes() {
+  int result = 0;
+  {
+    PosixSignalShield shield("korvelfw");
+    if (!shield.HoldFromNow()) std::_Exit(10);
+    int wake[2];
+    if (::pipe(wake) != 0) std::_Exit(14);
+    std::thread sender([&] {
+      ::kill(::getpid(), SIGTERM);
+      while (shield.Arrived() == 0) ::sched_yield();
+      (void)::write(wake[1], "x", 1);
+    });
+    pollfd wait{};
+    wait.fd = wake[0];
+    wait.events = POLLIN;
+    result = ::poll(&wait, 1, -1);
+    sender.join();
+  }
+  std::_Exit(result == 1 ? 0 : 20);
+}
+
+TEST_F(PosixSignalShieldTest, TheHoldingThreadIsNeverInterrupted) {
+  EXPECT_EXIT(PollWhileASignalComes(), ::testing::ExitedWithCode(0), ::testing::Eq(kAnnouncement));
 }
 
 TEST_F(PosixSignalShieldTest, ASignalBeforeTheWritesStopsThemWithNothingSaid) {
