@@ -51,7 +51,11 @@ class FuzzedDrive : public platform::linux_host::SgDeviceAccess {
     return 0;
   }
   void Close(int) override {}
+  int Lock(int, int, int&) override { return 0; }
   platform::linux_host::NodeRights RightsOf(const std::string&) override { return {}; }
+  std::optional<platform::linux_host::NodeDevice> DeviceOf(const std::string&) override {
+    return std::nullopt;
+  }
 
  private:
   FuzzedDataProvider& input_;

@@ -12,8 +12,16 @@ LinuxMachine::LinuxMachine(bool debugTrace)
 
 LinuxMachine::LinuxMachine(bool debugTrace, platform::linux_host::SysfsScsiDiscovery discovery,
                            std::filesystem::path mountsFile)
+    : LinuxMachine(debugTrace, std::move(discovery), std::move(mountsFile), LinuxFlashFiles{},
+                   unknownPower_) {}
+
+// unknownPower_ is made before flashHost_, which keeps only a reference to it.
+LinuxMachine::LinuxMachine(bool debugTrace, platform::linux_host::SysfsScsiDiscovery discovery,
+                           std::filesystem::path mountsFile, LinuxFlashFiles flashFiles,
+                           platform::MachinePower& power)
     : platform_(debugTrace),
-      adapters_(std::move(discovery), access_, std::move(mountsFile), &platform_.driveLetters()) {}
+      adapters_(std::move(discovery), access_, std::move(mountsFile), &platform_.driveLetters()),
+      flashHost_(adapters_, access_, power, std::move(flashFiles)) {}
 
 std::unique_ptr<Machine> MakeRealMachine(bool debugTrace) {
   return std::make_unique<LinuxMachine>(debugTrace);

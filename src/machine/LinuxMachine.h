@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "machine/LinuxFlashHost.h"
 #include "machine/Machine.h"
+#include "platform/UnknownMachinePower.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/SgDeviceAccess.h"
 #include "transport/LinuxHostAdapters.h"
@@ -13,10 +15,15 @@ namespace korvel::machine {
 
 class LinuxMachine : public Machine {
  public:
+  // The machine's power unknown.
   explicit LinuxMachine(bool debugTrace);
   // The devices of another sysfs and /dev tree (a test's), with another mounts table.
   LinuxMachine(bool debugTrace, platform::linux_host::SysfsScsiDiscovery discovery,
                std::filesystem::path mountsFile);
+  // Also the mount table and processes of `flashFiles`, and the machine's power from `power`.
+  LinuxMachine(bool debugTrace, platform::linux_host::SysfsScsiDiscovery discovery,
+               std::filesystem::path mountsFile, LinuxFlashFiles flashFiles,
+               platform::MachinePower& power);
 
   platform::Platform& platform() override { return platform_.platform(); }
   transport::HostAdapterSource* hostAdapters() override { return &adapters_; }
@@ -25,11 +32,14 @@ class LinuxMachine : public Machine {
   std::vector<std::string> Notes() const override;
   bool CouldOpenNoDevice() const override { return adapters_.CouldOpenNoNode(); }
   std::string LocationOf(std::uint8_t adapter, std::uint8_t target) const override;
+  FlashHost* flashHost() { return &flashHost_; }
 
  private:
   platform::linux_host::LinuxPlatform platform_;
   platform::linux_host::PosixSgDeviceAccess access_;
   transport::LinuxHostAdapters adapters_;
+  platform::UnknownMachinePower unknownPower_;
+  LinuxFlashHost flashHost_;
 };
 
 }  // namespace korvel::machine

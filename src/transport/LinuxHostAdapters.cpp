@@ -1,14 +1,17 @@
 #include "transport/LinuxHostAdapters.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "formats/SenseLayout.h"
 #include "platform/linux/MountTable.h"
+#include "platform/linux/ProcessHolders.h"
 #include "transport/LinuxSgCommand.h"
 
 namespace korvel::transport {
@@ -47,6 +50,54 @@ std::string Describe(const SysfsScsiDevice& device) {
 
 bool IsPermissionError(int error) {
   return error == EACCES || error == EPERM || error == EROFS;
+}
+
+// The sg driver refuses an exclusive open while any other descriptor of the node is open.
+// Another Korvel program that lost the race for the flash lock closes its own at once, so a
+// short wait is worth it; a program that keeps the drive open does not let go within it.
+constexpr auto kExclusiveRetryWait = std::chrono::milliseconds(100);
+constexpr int kExclusiveRetries = 30;
+// A program that only looks whether the lock is taken holds it shared for an instant; one that
+// flashes holds it for minutes.
+constexpr int kLockRetries = 2;
+
+class DriveHold : public platform::Hold {
+ public:
+  explicit DriveHold(std::function<void()> release) : release_(std::move(release)) {}
+  ~DriveHold() override { release_(); }
+  DriveHold(const DriveHold&) = delete;
+  DriveHold& operator=(const DriveHold&) = delete;
+
+ private:
+  std::function<void()> release_;
+};
+
+void Wait(const FlashHoldOptions& options, std::chrono::milliseconds span) {
+  if (options.sleep) {
+    options.sleep(span);
+  } else {
+    std::this_thread::sleep_for(span);
+  }
+}
+
+std::string Holder(const platform::ProcessUse& process) {
+  std::string text = "PID " + std::to_string(process.pid);
+  if (!process.program.empty()) text += " (" + process.program + ")";
+  return text;
+}
+
+// "is held open by another program: PID 4242 (wodim); close it and try again"
+std::string HeldOpenText(const platform::DriveUse& use) {
+  std::string text = " is held open by ";
+  const std::size_t count = use.processes.size();
+  text += count > 1 ? "other programs: " : count == 1 ? "another program: " : "another program";
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i > 0) text += ", ";
+    text += Holder(use.processes[i]);
+  }
+  text += count > 1 ? "; close them and try again" : "; close it and try again";
+  if (use.othersUnchecked) text += " (other users' processes could not be checked)";
+  return text;
 }
 
 std::string CommandName(std::uint8_t opcode) {
@@ -207,7 +258,17 @@ std::string LinuxHostAdapters::BlockNodeUpgradeHint(const std::string& path) {
 }
 
 void LinuxHostAdapters::DescribeOpenFailure(int slot, const std::string& node, int error) {
-  if (IsPermissionError(error)) {
+  if (error == EBUSY) {
+    // The sg driver's answer while another program has the node open exclusively.
+    if (FlashLockHeldElsewhere(slot)) {
+      lastErrorText_ = "Cannot open " + node + ": another program is flashing drive " +
+                       DriveNameOf(slot) + "; wait until it has finished.";
+    } else {
+      lastErrorText_ = "Cannot open " + node + ": drive " + DriveNameOf(slot) +
+                       " is held exclusively by another program, probably one flashing it; wait "
+                       "until it has finished.";
+    }
+  } else if (IsPermissionError(error)) {
     lastErrorText_ = "Permission denied opening " + node + ". " + PermissionHint(*nodes_[slot]);
   } else {
     lastErrorText_ = "Cannot open " + node + ": " + std::strerror(error) + ".";
@@ -337,6 +398,161 @@ BackendOutcome LinuxHostAdapters::Execute(const CommandRequest& request) {
                                 result.senseBytes.begin() + result.senseLength);
   }
   return result.outcome;
+}
+
+std::string LinuxHostAdapters::DriveNameOf(std::uint8_t adapter, std::uint8_t target) const {
+  if (std::optional<int> slot = SlotOf(adapter, target); slot && nodes_[*slot]) {
+    return DriveNameOf(*slot);
+  }
+  return std::to_string(adapter) + ":" + std::to_string(target);
+}
+
+std::string LinuxHostAdapters::DriveNameOf(int slot) const {
+  std::string name =
+      std::to_string(slot / kTargetsPerAdapter) + ":" + std::to_string(slot % kTargetsPerAdapter);
+  if (!nodes_[slot]) return name;
+  std::string nodes = nodes_[slot]->sgNode;
+  if (!nodes_[slot]->blockNode.empty()) {
+    nodes += (nodes.empty() ? "" : ", ") + nodes_[slot]->blockNode;
+  }
+  return nodes.empty() ? name : name + " (" + nodes + ")";
+}
+
+bool LinuxHostAdapters::FlashLockHeldElsewhere(std::uint8_t adapter, std::uint8_t target) {
+  std::optional<int> slot = SlotOf(adapter, target);
+  return slot && nodes_[*slot] && FlashLockHeldElsewhere(*slot);
+}
+
+// A shared lock is refused only while someone holds the exclusive one; taken, it is given back
+// at once by closing the descriptor.
+bool LinuxHostAdapters::FlashLockHeldElsewhere(int slot) {
+  if (flashHeld_[slot] || nodes_[slot]->blockNode.empty()) return false;
+  int error = 0;
+  const int fd = access_.Open(nodes_[slot]->blockNode, O_RDONLY | O_NONBLOCK | O_CLOEXEC, error);
+  if (fd < 0) return false;
+  const bool held = access_.Lock(fd, LOCK_SH | LOCK_NB, error) != 0 && error == EWOULDBLOCK;
+  access_.Close(fd);
+  return held;
+}
+
+int LinuxHostAdapters::OpenExclusively(const std::string& node, const FlashHoldOptions& options,
+                                       int& error) {
+  for (int attempt = 0;; ++attempt) {
+    const int fd = access_.Open(node, O_RDWR | O_NONBLOCK | O_EXCL | O_CLOEXEC, error);
+    if (fd >= 0 || error != EBUSY || attempt == kExclusiveRetries) return fd;
+    Wait(options, kExclusiveRetryWait);
+  }
+}
+
+platform::HoldResult LinuxHostAdapters::HoldForFlash(std::uint8_t adapter, std::uint8_t target,
+                                                     const FlashHoldOptions& options) {
+  platform::HoldResult result;
+  std::optional<int> found = SlotOf(adapter, target);
+  if (!found || !nodes_[*found]) {
+    result.refusal = "no drive is mapped at " + DriveNameOf(adapter, target);
+    return result;
+  }
+  const int slot = *found;
+  const LinuxDeviceNode node = *nodes_[slot];
+  const std::string drive = "drive " + DriveNameOf(slot);
+
+  // The lock first: a second Korvel program is told that a flash is going on, not that the
+  // drive is busy.
+  int lockFd = -1;
+  if (!node.blockNode.empty()) {
+    int error = 0;
+    lockFd = access_.Open(node.blockNode, O_RDONLY | O_NONBLOCK | O_CLOEXEC, error);
+    if (lockFd < 0) {
+      result.notes.push_back("The flash lock on " + node.blockNode +
+                             " could not be taken: " + std::strerror(error) + ".");
+    } else {
+      int locked = access_.Lock(lockFd, LOCK_EX | LOCK_NB, error);
+      for (int tries = 0; locked != 0 && error == EWOULDBLOCK && tries < kLockRetries; ++tries) {
+        Wait(options, kExclusiveRetryWait);
+        locked = access_.Lock(lockFd, LOCK_EX | LOCK_NB, error);
+      }
+      if (locked != 0) {
+        access_.Close(lockFd);
+        lockFd = -1;
+        if (error == EWOULDBLOCK) {
+          result.refusal =
+              drive + " is being flashed by another program; wait until it has finished";
+          return result;
+        }
+        result.notes.push_back("The flash lock on " + node.blockNode +
+                               " could not be taken: " + std::strerror(error) + ".");
+      }
+    }
+  }
+  const auto releaseLock = [&] {
+    if (lockFd >= 0) access_.Close(lockFd);
+  };
+
+  // The kernel gives a block device to one exclusive holder only, and a mounted file system is
+  // one: claimed, nothing can mount the disc during the flash.
+  int claimFd = -1;
+  if (!node.blockNode.empty()) {
+    int error = 0;
+    claimFd = access_.Open(node.blockNode, O_RDONLY | O_NONBLOCK | O_EXCL | O_CLOEXEC, error);
+    if (claimFd < 0 && error == EBUSY) {
+      releaseLock();
+      result.refusal = drive +
+                       " is mounted or in use by another program: the kernel will not let " +
+                       node.blockNode +
+                       " be claimed for the flash alone; unmount it and close the program using "
+                       "it";
+      return result;
+    }
+  }
+
+  int exclusiveFd = -1;
+  if (!node.sgNode.empty()) {
+    // The adapters' own descriptor would keep the exclusive open from succeeding.
+    if (descriptors_[slot] >= 0) {
+      access_.Close(descriptors_[slot]);
+      descriptors_[slot] = -1;
+    }
+    int error = 0;
+    exclusiveFd = OpenExclusively(node.sgNode, options, error);
+    if (exclusiveFd < 0 && error == EBUSY) {
+      if (claimFd >= 0) access_.Close(claimFd);
+      releaseLock();
+      std::vector<platform::linux_host::NodeDevice> devices;
+      for (const std::string* path : {&node.sgNode, &node.blockNode}) {
+        if (path->empty()) continue;
+        if (auto device = access_.DeviceOf(*path)) devices.push_back(*device);
+      }
+      const platform::DriveUse use =
+          platform::linux_host::ProcessesHolding(devices, options.ownPid, options.procRoot);
+      result.refusal = drive + HeldOpenText(use);
+      return result;
+    }
+    if (exclusiveFd < 0) {
+      result.notes.push_back(
+          node.sgNode + " could not be held for the flash alone: " + std::strerror(error) + ".");
+    } else {
+      descriptors_[slot] = exclusiveFd;
+      readOnly_[slot] = false;
+      openFailures_[slot].clear();
+    }
+  }
+
+  flashHeld_[slot] = true;
+  result.hold = std::make_unique<DriveHold>([this, slot, exclusiveFd, claimFd, lockFd] {
+    EndFlashHold(slot, exclusiveFd, claimFd, lockFd);
+  });
+  return result;
+}
+
+// The lock goes last, so that a program that waits for it finds the drive free.
+void LinuxHostAdapters::EndFlashHold(int slot, int exclusiveFd, int claimFd, int lockFd) {
+  if (exclusiveFd >= 0 && descriptors_[slot] == exclusiveFd) {
+    access_.Close(exclusiveFd);
+    descriptors_[slot] = -1;
+  }
+  if (claimFd >= 0) access_.Close(claimFd);
+  if (lockFd >= 0) access_.Close(lockFd);
+  flashHeld_[slot] = false;
 }
 
 }  // namespace korvel::transport

@@ -4,12 +4,17 @@
 // ascending address order, whose files are those under the mount point of its block device.
 #pragma once
 
+#include <unistd.h>
+
 #include <array>
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/FlashFacts.h"
 #include "platform/linux/DriveLetterTable.h"
 #include "platform/linux/SgDeviceAccess.h"
 #include "platform/linux/SysfsScsiDiscovery.h"
@@ -26,6 +31,15 @@ struct LinuxDeviceNode {
   std::string blockNode;
   std::string mountPoint;  // empty when not mounted
   char letter = 0;         // upper case; 0 when the letters ran out
+};
+
+// What a drive held for a flash needs from the machine beyond the device nodes.
+struct FlashHoldOptions {
+  // Where the processes that hold a node open are looked for, and the one to leave out.
+  std::filesystem::path procRoot = "/proc";
+  pid_t ownPid = ::getpid();
+  // Waits between attempts; empty to really sleep.
+  std::function<void(std::chrono::milliseconds)> sleep;
 };
 
 // The letters handed out: D for the first mapped drive, up to Z.
@@ -64,6 +78,17 @@ class LinuxHostAdapters : public HostAdapterSource {
   // then no drive could be asked what it is.
   bool CouldOpenNoNode() const;
 
+  // How messages name the drive: "H:T (/dev/sg1, /dev/sr0)", its address and its nodes.
+  std::string DriveNameOf(std::uint8_t adapter, std::uint8_t target) const;
+  // The drive held for a flash: the flash lock every Korvel program honours (flock on the block
+  // node), the block node claimed so that nothing mounts it, and the sg node open exclusively,
+  // the commands to the drive going through that descriptor. Destroying the hold gives all of it
+  // back; the next command opens the node as usual. The hold must not outlive the adapters.
+  platform::HoldResult HoldForFlash(std::uint8_t adapter, std::uint8_t target,
+                                    const FlashHoldOptions& options = {});
+  // True when another program holds the flash lock of the drive (never this one's own hold).
+  bool FlashLockHeldElsewhere(std::uint8_t adapter, std::uint8_t target);
+
   // A data-in command that fails leaves request.buffer as it was; one that succeeds writes only
   // the bytes the drive sent.
   BackendOutcome Execute(const CommandRequest& request);
@@ -77,6 +102,10 @@ class LinuxHostAdapters : public HostAdapterSource {
   std::string PermissionHint(const LinuxDeviceNode& node);
   void HandOverConsumedSense(int slot, const CommandRequest& request, std::uint32_t& received);
   static std::string BlockNodeUpgradeHint(const std::string& path);
+  std::string DriveNameOf(int slot) const;
+  bool FlashLockHeldElsewhere(int slot);
+  int OpenExclusively(const std::string& node, const FlashHoldOptions& options, int& error);
+  void EndFlashHold(int slot, int exclusiveFd, int claimFd, int lockFd);
 
   platform::linux_host::SysfsScsiDiscovery discovery_;
   platform::linux_host::SgDeviceAccess& access_;
@@ -86,6 +115,8 @@ class LinuxHostAdapters : public HostAdapterSource {
   std::array<std::optional<LinuxDeviceNode>, kAddressSlots> nodes_;
   std::array<int, kAddressSlots> descriptors_;
   std::array<bool, kAddressSlots> readOnly_{};
+  // The addresses a hold of this program's own keeps for a flash.
+  std::array<bool, kAddressSlots> flashHeld_{};
   std::array<std::string, kAddressSlots> openFailures_;
   // The sense that came back with each address's last command when it ended in CHECK
   // CONDITION; empty otherwise.

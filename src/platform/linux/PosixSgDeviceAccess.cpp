@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <grp.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +28,15 @@ void PosixSgDeviceAccess::Close(int fd) {
   ::close(fd);
 }
 
+int PosixSgDeviceAccess::Lock(int fd, int operation, int& error) {
+  int result = 0;
+  do {
+    result = ::flock(fd, operation);
+  } while (result != 0 && errno == EINTR);
+  error = result != 0 ? errno : 0;
+  return result != 0 ? -1 : 0;
+}
+
 NodeRights PosixSgDeviceAccess::RightsOf(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return {};
@@ -45,6 +55,13 @@ NodeRights PosixSgDeviceAccess::RightsOf(const std::string& path) {
     rights.group = found->gr_name;
   }
   return rights;
+}
+
+std::optional<NodeDevice> PosixSgDeviceAccess::DeviceOf(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return std::nullopt;
+  if (!S_ISBLK(info.st_mode) && !S_ISCHR(info.st_mode)) return std::nullopt;
+  return NodeDevice{info.st_rdev, S_ISBLK(info.st_mode)};
 }
 
 }  // namespace korvel::platform::linux_host

@@ -3,10 +3,15 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
 #include <map>
+#include <set>
+
+#include <sys/file.h>
+#include <sys/sysmacros.h>
 
 #include "drive/Identification.h"
 #include "platform/linux/LinuxPlatform.h"
@@ -24,7 +29,13 @@ using platform::linux_host::SysfsScsiDiscovery;
 using platform::linux_host::testing::FakeSysfsTree;
 
 // The device nodes as the tests want them: which opens are refused, and what SG_IO answers.
-// `answer` writes into a buffer of the kernel's own, handed back as the kernel does.
+// `answer` writes into a buffer of the kernel's own, handed back as the kernel does. Exclusive
+// opens and locks behave as the kernel's: the sg driver refuses O_EXCL while any other
+// descriptor of the node is open and refuses every other open while one holds it so (EBUSY
+// with O_NONBLOCK; without, the open would wait); a block device has one exclusive holder, a
+// mounted file system being one; flock(2) locks belong to a descriptor, shared ones exclude an
+// exclusive one and an exclusive one everything. Every descriptor opened here counts as another
+// program's to every other descriptor, as it does for the kernel.
 class FakeSgAccess : public platform::linux_host::SgDeviceAccess {
  public:
   struct Sent {
@@ -32,6 +43,7 @@ class FakeSgAccess : public platform::linux_host::SgDeviceAccess {
     sg_io_hdr_t header;
     std::vector<unsigned char> cdb;
     std::vector<unsigned char> dataOut;  // what a data-out command carried
+    int fd = -1;
   };
   std::map<std::string, int> refuseOpen;  // node -> errno for read-write opens
   std::map<std::string, int> refuseReadOnly;
@@ -46,19 +58,46 @@ class FakeSgAccess : public platform::linux_host::SgDeviceAccess {
   };
   std::vector<Sent> sent;
   std::vector<std::pair<std::string, int>> opens;
+  // Other processes, as the kernel sees them.
+  std::map<std::string, int> othersOpen;  // node -> descriptors they hold
+  std::set<std::string> othersExclusive;  // sg nodes one holds with O_EXCL
+  std::set<std::string> othersClaim;      // block nodes mounted or claimed exclusively
+  std::set<std::string> othersLock;       // nodes whose flock one holds exclusively
+  std::map<std::string, platform::linux_host::NodeDevice> devices;
+  // Every open, flock and close, by node name ("open sg1 RDWR|NONBLOCK", "flock sr0 EX|NB"),
+  // each refusal with its errno name after a colon.
+  std::vector<std::string> calls;
+  int lastFd = -1;
 
   int Open(const std::string& path, int flags, int& error) override {
     opens.emplace_back(path, flags);
+    const std::string call = "open " + Name(path) + " " + FlagText(flags);
     const auto& refusals = (flags & O_ACCMODE) == O_RDWR ? refuseOpen : refuseReadOnly;
     if (auto found = refusals.find(path); found != refusals.end()) {
-      error = found->second;
-      return -1;
+      return Fail(call, found->second, error);
     }
-    nodeOf_[next_] = path;
+    const bool sg = Name(path).rfind("sg", 0) == 0;
+    if ((flags & O_EXCL) != 0 && sg && (flags & O_ACCMODE) == O_RDONLY) {
+      return Fail(call, EPERM, error);
+    }
+    bool busy = false;
+    if ((flags & O_EXCL) != 0) {
+      busy = sg ? OpenHere(path) > 0 || othersOpen[path] > 0 || othersExclusive.count(path) > 0
+                : othersClaim.count(path) > 0 || ExclusiveHere(path);
+    } else if (sg) {
+      busy = othersExclusive.count(path) > 0 || ExclusiveHere(path);
+    }
+    if (busy) {
+      if ((flags & O_NONBLOCK) == 0) ADD_FAILURE() << call << " would wait for the node";
+      return Fail(call, EBUSY, error);
+    }
+    calls.push_back(call);
+    files_[next_] = File{path, (flags & O_EXCL) != 0, 0};
+    lastFd = next_;
     return next_++;
   }
   int SendSgIo(int fd, sg_io_hdr_t& header, int& error) override {
-    Sent record{nodeOf_[fd], header, {header.cmdp, header.cmdp + header.cmd_len}, {}};
+    Sent record{files_[fd].path, header, {header.cmdp, header.cmdp + header.cmd_len}, {}, fd};
     if (header.dxfer_direction == SG_DXFER_TO_DEV && header.dxferp != nullptr) {
       const auto* data = static_cast<const unsigned char*>(header.dxferp);
       record.dataOut.assign(data, data + header.dxfer_len);
@@ -67,12 +106,85 @@ class FakeSgAccess : public platform::linux_host::SgDeviceAccess {
     return platform::linux_host::testing::SendLikeTheKernel(
         header, error, [this](sg_io_hdr_t& h, int& e) { return answer(h, e) == 0 ? 0 : -1; });
   }
-  void Close(int fd) override { nodeOf_.erase(fd); }
+  void Close(int fd) override {
+    if (auto found = files_.find(fd); found != files_.end()) {
+      calls.push_back("close " + Name(found->second.path));
+      files_.erase(found);
+    } else {
+      ADD_FAILURE() << "closed " << fd << ", which is not open";
+    }
+  }
+  int Lock(int fd, int operation, int& error) override {
+    File& file = files_.at(fd);
+    const int kind = operation & ~LOCK_NB;
+    const std::string call = "flock " + Name(file.path) + " " +
+                             (kind == LOCK_EX   ? "EX"
+                              : kind == LOCK_SH ? "SH"
+                                                : "UN") +
+                             ((operation & LOCK_NB) != 0 ? "|NB" : "");
+    if (kind == LOCK_UN) {
+      file.lock = 0;
+      calls.push_back(call);
+      error = 0;
+      return 0;
+    }
+    bool conflict = othersLock.count(file.path) > 0;
+    for (const auto& [other, held] : files_) {
+      if (other == fd || held.path != file.path || held.lock == 0) continue;
+      if (kind == LOCK_EX || held.lock == LOCK_EX) conflict = true;
+    }
+    if (conflict) {
+      if ((operation & LOCK_NB) == 0) ADD_FAILURE() << call << " would wait for the lock";
+      return Fail(call, EWOULDBLOCK, error);
+    }
+    file.lock = kind;
+    calls.push_back(call);
+    error = 0;
+    return 0;
+  }
   platform::linux_host::NodeRights RightsOf(const std::string&) override { return rights; }
+  std::optional<platform::linux_host::NodeDevice> DeviceOf(const std::string& path) override {
+    if (auto found = devices.find(path); found != devices.end()) return found->second;
+    return std::nullopt;
+  }
   platform::linux_host::NodeRights rights{"cdrom", true, false};
 
+  // Descriptors opened here and not closed.
+  std::size_t OpenDescriptors() const { return files_.size(); }
+
  private:
-  std::map<int, std::string> nodeOf_;
+  struct File {
+    std::string path;
+    bool exclusive = false;
+    int lock = 0;  // LOCK_SH, LOCK_EX or 0
+  };
+  static std::string Name(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+  }
+  static std::string FlagText(int flags) {
+    std::string text = (flags & O_ACCMODE) == O_RDWR     ? "RDWR"
+                       : (flags & O_ACCMODE) == O_WRONLY ? "WRONLY"
+                                                         : "RDONLY";
+    if ((flags & O_NONBLOCK) != 0) text += "|NONBLOCK";
+    if ((flags & O_EXCL) != 0) text += "|EXCL";
+    if ((flags & O_CLOEXEC) != 0) text += "|CLOEXEC";
+    return text;
+  }
+  int Fail(const std::string& call, int errorValue, int& error) {
+    calls.push_back(call + ": " + strerrorname_np(errorValue));
+    error = errorValue;
+    return -1;
+  }
+  int OpenHere(const std::string& path) const {
+    return static_cast<int>(std::count_if(files_.begin(), files_.end(),
+                                          [&](const auto& f) { return f.second.path == path; }));
+  }
+  bool ExclusiveHere(const std::string& path) const {
+    return std::any_of(files_.begin(), files_.end(),
+                       [&](const auto& f) { return f.second.path == path && f.second.exclusive; });
+  }
+
+  std::map<int, File> files_;
   int next_ = 10;
 };
 
@@ -685,6 +797,295 @@ TEST_F(LinuxHostAdaptersTest, AShortNoSenseAnswerAfterAFailureGetsTheFetchedSens
   expected[0] = 0x70;
   expected[1] = expected[2] = expected[3] = 0;
   EXPECT_EQ(sense, expected);
+}
+
+}  // namespace
+}  // namespace korvel::transport
+
+namespace korvel::transport {
+namespace {
+
+using platform::linux_host::NodeDevice;
+
+// The drive at 0:0 is sg1 with sr0; the one at 1:0 has the block node sr1 alone.
+class DriveHoldTest : public LinuxHostAdaptersTest {
+ protected:
+  DriveHoldTest() {
+    options_.procRoot = tree_.root() / "proc";
+    options_.ownPid = 1;
+    options_.sleep = [this](std::chrono::milliseconds span) {
+      sleeps_.push_back(span);
+      if (onSleep_) onSleep_();
+    };
+    std::filesystem::create_directories(options_.procRoot);
+    // The sg node as the kernel numbers /dev/null, so that a process of the fake /proc that
+    // holds /dev/null open holds the drive.
+    access_.devices[Dev("sg1")] = NodeDevice{makedev(1, 3), false};
+    access_.devices[Dev("sr0")] = NodeDevice{makedev(11, 0), true};
+  }
+
+  void AddProcess(const std::string& pid, const char* comm) {
+    const auto folder = options_.procRoot / pid;
+    std::filesystem::create_directories(folder / "fd");
+    if (comm != nullptr) FakeSysfsTree::Write(folder / "comm", comm);
+    std::filesystem::create_symlink("/dev/null", folder / "fd" / "3");
+  }
+
+  std::int32_t WriteBuffer(ScsiTransport& transport, std::uint8_t adapter) {
+    const std::uint8_t writeBuffer[10] = {0x3B, 0x04, 0, 0, 0, 0, 0, 0x20, 0, 0};
+    std::vector<std::uint8_t> chunk(8192);
+    return transport.ExecuteCommand(adapter, 0, writeBuffer, chunk.data(), 8192);
+  }
+
+  FlashHoldOptions options_;
+  std::vector<std::chrono::milliseconds> sleeps_;
+  std::function<void()> onSleep_;
+};
+
+TEST_F(DriveHoldTest, LocksThenClaimsThenOpensExclusivelyAndTheCommandsUseThatDescriptor) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  drive::InquiryInfo info;
+  ASSERT_EQ(drive::InquireDrive(transport, 0, 0, info), 0x0501);
+  access_.calls.clear();
+
+  platform::HoldResult held = adapters.HoldForFlash(0, 0, options_);
+  ASSERT_TRUE(held.hold);
+  EXPECT_EQ(held.refusal, "");
+  EXPECT_TRUE(held.notes.empty());
+  EXPECT_EQ(access_.calls, (std::vector<std::string>{
+                               "open sr0 RDONLY|NONBLOCK|CLOEXEC",
+                               "flock sr0 EX|NB",
+                               "open sr0 RDONLY|NONBLOCK|EXCL|CLOEXEC",
+                               "close sg1",
+                               "open sg1 RDWR|NONBLOCK|EXCL|CLOEXEC",
+                           }));
+  EXPECT_TRUE(sleeps_.empty());
+  const int exclusive = access_.lastFd;
+
+  ASSERT_EQ(WriteBuffer(transport, 0), 1);
+  EXPECT_EQ(access_.sent.back().fd, exclusive);
+  EXPECT_EQ(access_.sent.back().node, Dev("sg1"));
+  EXPECT_FALSE(adapters.FlashLockHeldElsewhere(0, 0)) << "its own hold is no other program's";
+  EXPECT_EQ(access_.calls.size(), 5u) << "nothing opened for the command";
+
+  access_.calls.clear();
+  held.hold.reset();
+  EXPECT_EQ(access_.calls, (std::vector<std::string>{"close sg1", "close sr0", "close sr0"}))
+      << "the lock goes last";
+  EXPECT_EQ(access_.OpenDescriptors(), 0u);
+  access_.calls.clear();
+  ASSERT_EQ(WriteBuffer(transport, 0), 1);
+  EXPECT_EQ(access_.calls, (std::vector<std::string>{"open sg1 RDWR|NONBLOCK"}));
+  EXPECT_NE(access_.sent.back().fd, exclusive);
+}
+
+// A second program finds the lock taken: it is told at once that the drive is being flashed,
+// and a command of its own is refused with the same news.
+TEST_F(DriveHoldTest, ASecondProgramIsToldThatAnotherIsFlashingTheDrive) {
+  LinuxHostAdapters first = MakeAdapters();
+  first.MapAdapters();
+  platform::HoldResult held = first.HoldForFlash(0, 0, options_);
+  ASSERT_TRUE(held.hold);
+
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters second = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &second), 2);
+  EXPECT_TRUE(second.FlashLockHeldElsewhere(0, 0));
+  drive::InquiryInfo info;
+  EXPECT_EQ(drive::InquireDrive(transport, 0, 0, info), 0);
+  EXPECT_EQ(second.lastErrorText(), "Cannot open " + Dev("sg1") +
+                                        ": another program is flashing drive 0:0 (" + Dev("sg1") +
+                                        ", " + Dev("sr0") + "); wait until it has finished.");
+  const platform::HoldResult refused = second.HoldForFlash(0, 0, options_);
+  EXPECT_FALSE(refused.hold);
+  EXPECT_EQ(refused.refusal, "drive 0:0 (" + Dev("sg1") + ", " + Dev("sr0") +
+                                 ") is being flashed by another program; wait until it has "
+                                 "finished");
+
+  held.hold.reset();
+  EXPECT_FALSE(second.FlashLockHeldElsewhere(0, 0));
+  EXPECT_EQ(drive::InquireDrive(transport, 0, 0, info), 0x0501);
+  EXPECT_TRUE(second.HoldForFlash(0, 0, options_).hold);
+}
+
+TEST_F(DriveHoldTest, ANodeHeldExclusivelyWithoutTheLockIsProbablyBeingFlashed) {
+  platform::linux_host::LinuxPlatform machine(false);
+  ScsiTransport transport(machine.platform());
+  LinuxHostAdapters adapters = MakeAdapters();
+  ASSERT_EQ(StartTransport(transport, &adapters), 2);
+  access_.othersExclusive.insert(Dev("sg1"));
+  drive::InquiryInfo info;
+  EXPECT_EQ(drive::InquireDrive(transport, 0, 0, info), 0);
+  EXPECT_EQ(adapters.lastErrorText(),
+            "Cannot open " + Dev("sg1") + ": drive 0:0 (" + Dev("sg1") + ", " + Dev("sr0") +
+                ") is held exclusively by another program, probably one flashing it; wait until "
+                "it has finished.");
+  EXPECT_FALSE(adapters.FlashLockHeldElsewhere(0, 0));
+}
+
+TEST_F(DriveHoldTest, TheExclusiveOpenWaitsForAProgramThatLetsGo) {
+  LinuxHostAdapters adapters = MakeAdapters();
+  adapters.MapAdapters();
+  access_.othersOpen[Dev("sg1")] = 1;
+  onSleep_ = [this] {
+    if (sleeps_.size() == 3) access_.othersOpen[Dev("sg1")] = 0;
+  };
+  const platform::HoldResult held = adapters.HoldForFlash(0, 0, options_);
+  EXPECT_TRUE(held.hold);
+  EXPECT_EQ(held.refusal, "");
+  EXPECT_EQ(sleeps_, std::vector<std::chrono::milliseconds>(3, std::chrono::milliseconds(100)));
+}
+
+struct RefusalCase {
+  const char* name;
+  // What other programs hold, by node name.
+  std::vector<const char*> locked;   // flock taken
+  std::vector<const char*> claimed;  // mounted or claimed exclusively
+  std::vector<const char*> open;     // open descriptors
+  // Processes of the fake /proc that hold sg1 (/dev/null); comm null for none.
+  std::vector<std::pair<const char*, const char*>> processes;
+  bool procUnreadable;
+  std::uint8_t adapter;
+  std::uint8_t target;
+  // With "SG1", "SR0" and "SR1" for the nodes' paths.
+  std::string refusal;
+  std::size_t sleeps;
+};
+
+void PrintTo(const RefusalCase& c, std::ostream* os) {
+  case_names::PrintText(c.name, os);
+}
+
+class DriveHoldRefusalTest : public DriveHoldTest,
+                             public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(DriveHoldRefusalTest, RefusesWithATextThatNamesTheDriveAndLeavesNothingHeld) {
+  const RefusalCase& c = GetParam();
+  for (const char* node : c.locked) access_.othersLock.insert(Dev(node));
+  for (const char* node : c.claimed) access_.othersClaim.insert(Dev(node));
+  for (const char* node : c.open) access_.othersOpen[Dev(node)] = 1;
+  for (const auto& [pid, comm] : c.processes) AddProcess(pid, comm);
+  if (c.procUnreadable) options_.procRoot = tree_.root() / "no-proc";
+  LinuxHostAdapters adapters = MakeAdapters();
+  adapters.MapAdapters();
+  const platform::HoldResult held = adapters.HoldForFlash(c.adapter, c.target, options_);
+  EXPECT_FALSE(held.hold);
+  std::string expected = c.refusal;
+  for (const char* node : {"SG1", "SR0", "SR1"}) {
+    const std::string lower = {static_cast<char>(node[0] + 32), static_cast<char>(node[1] + 32),
+                               node[2]};
+    for (std::size_t at; (at = expected.find(node)) != std::string::npos;) {
+      expected.replace(at, 3, Dev(lower.c_str()));
+    }
+  }
+  EXPECT_EQ(held.refusal, expected);
+  EXPECT_EQ(sleeps_.size(), c.sleeps);
+  EXPECT_EQ(access_.OpenDescriptors(), 0u) << "no lock, claim or descriptor kept";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, DriveHoldRefusalTest,
+    ::testing::Values(
+        RefusalCase{"another program holds the lock",
+                    {"sr0"},
+                    {},
+                    {},
+                    {},
+                    false,
+                    0,
+                    0,
+                    "drive 0:0 (SG1, SR0) is being flashed by another program; wait until it has "
+                    "finished",
+                    2},
+        RefusalCase{"the disc is mounted",
+                    {},
+                    {"sr0"},
+                    {},
+                    {},
+                    false,
+                    0,
+                    0,
+                    "drive 0:0 (SG1, SR0) is mounted or in use by another program: the kernel "
+                    "will not let SR0 be claimed for the flash alone; unmount it and close the "
+                    "program using it",
+                    0},
+        RefusalCase{"the disc of a drive without sg node is mounted",
+                    {},
+                    {"sr1"},
+                    {},
+                    {},
+                    false,
+                    1,
+                    0,
+                    "drive 1:0 (SR1) is mounted or in use by another program: the kernel will not "
+                    "let SR1 be claimed for the flash alone; unmount it and close the program "
+                    "using it",
+                    0},
+        RefusalCase{"one program keeps the sg node open",
+                    {},
+                    {},
+                    {"sg1"},
+                    {{"4242", "wodim\n"}},
+                    false,
+                    0,
+                    0,
+                    "drive 0:0 (SG1, SR0) is held open by another program: PID 4242 (wodim); "
+                    "close it and try again",
+                    30},
+        RefusalCase{"two programs keep it open, one without a name",
+                    {},
+                    {},
+                    {"sg1"},
+                    {{"4343", nullptr}, {"4242", "wodim\n"}},
+                    false,
+                    0,
+                    0,
+                    "drive 0:0 (SG1, SR0) is held open by other programs: PID 4242 (wodim), PID "
+                    "4343; close them and try again",
+                    30},
+        RefusalCase{"the processes cannot be looked at",
+                    {},
+                    {},
+                    {"sg1"},
+                    {},
+                    true,
+                    0,
+                    0,
+                    "drive 0:0 (SG1, SR0) is held open by another program; close it and try "
+                    "again (other users' processes could not be checked)",
+                    30},
+        RefusalCase{"no drive there", {}, {}, {}, {}, false, 0, 5, "no drive is mapped at 0:5", 0}),
+    case_names::FromMember<&RefusalCase::name>{});
+
+// What need not stop a flash is told, and the hold is taken.
+TEST_F(DriveHoldTest, ABlockNodeThatCannotBeOpenedLeavesTheSgNodeAsTheLock) {
+  LinuxHostAdapters adapters = MakeAdapters();
+  adapters.MapAdapters();
+  access_.refuseReadOnly[Dev("sr0")] = EACCES;
+  const platform::HoldResult held = adapters.HoldForFlash(0, 0, options_);
+  ASSERT_TRUE(held.hold);
+  EXPECT_EQ(held.notes, (std::vector<std::string>{"The flash lock on " + Dev("sr0") +
+                                                  " could not be taken: Permission denied."}));
+  EXPECT_EQ(access_.calls.back(), "open sg1 RDWR|NONBLOCK|EXCL|CLOEXEC");
+}
+
+TEST_F(DriveHoldTest, ADriveWithoutSgNodeIsLockedAndClaimed) {
+  LinuxHostAdapters adapters = MakeAdapters();
+  adapters.MapAdapters();
+  const platform::HoldResult held = adapters.HoldForFlash(1, 0, options_);
+  ASSERT_TRUE(held.hold);
+  EXPECT_EQ(access_.calls, (std::vector<std::string>{
+                               "open sr1 RDONLY|NONBLOCK|CLOEXEC",
+                               "flock sr1 EX|NB",
+                               "open sr1 RDONLY|NONBLOCK|EXCL|CLOEXEC",
+                           }));
+  EXPECT_EQ(adapters.DriveNameOf(1, 0), "1:0 (" + Dev("sr1") + ")");
+  EXPECT_EQ(adapters.DriveNameOf(0, 0), "0:0 (" + Dev("sg1") + ", " + Dev("sr0") + ")");
+  EXPECT_EQ(adapters.DriveNameOf(7, 15), "7:15");
 }
 
 }  // namespace

@@ -33,6 +33,10 @@ class EmulatedSgNode : public platform::linux_host::SgDeviceAccess {
   int Open(const std::string&, int, int&) override { return 3; }
   void Close(int) override {}
   platform::linux_host::NodeRights RightsOf(const std::string&) override { return {}; }
+  int Lock(int, int, int&) override { return 0; }
+  std::optional<platform::linux_host::NodeDevice> DeviceOf(const std::string&) override {
+    return std::nullopt;
+  }
   int SendSgIo(int, sg_io_hdr_t& header, int& error) override {
     return platform::linux_host::testing::SendLikeTheKernel(
         header, error, [this](sg_io_hdr_t& h, int&) {
