@@ -144,11 +144,16 @@ int UpgradeCommand::Run(CliContext& context) {
     return kExitBadUsage;
   }
 
+  // A rehearsal writes nothing, so it needs no consent.
+  const bool ask = !yes_ && !dryRun_;
+
   // What would refuse the flash is said before the question, so that nobody confirms a flash
-  // that cannot go ahead; a dry run says it and rehearses all the same.
+  // that cannot go ahead; a dry run says it and rehearses all the same. With --yes the guards
+  // check as they take their holds: a look now would see another Korvel program that has the
+  // drive open for the same race, and both would give up.
   std::optional<machine::FlashGuards> guards = GuardsOf(context, ignorePower_);
   std::vector<std::string> refusals;
-  if (guards) refusals = guards->Preview(session.SelectedAddress());
+  if (guards && (ask || dryRun_)) refusals = guards->Preview(session.SelectedAddress());
   for (const std::string& refusal : refusals) {
     context.err() << "korvelfw: " << (dryRun_ ? "the upgrade would be refused: " : "")
                   << PrintableText(refusal) << '\n';
@@ -163,8 +168,6 @@ int UpgradeCommand::Run(CliContext& context) {
   }
   if (guards) model.SetFlashGuard(&*guards);
 
-  // A rehearsal writes nothing, so it needs no consent.
-  const bool ask = !yes_ && !dryRun_;
   if (ask && (!console_.in || !console_.inputIsTerminal || !console_.inputIsTerminal())) {
     context.err() << "korvelfw: upgrade writes new firmware to drive " << AddressText(session)
                   << "; pass --yes to confirm when not running on a terminal\n";

@@ -98,6 +98,15 @@ std::optional<int> OpenDialogAndLoad(CliContext& context, upgrade::UpgradeDialog
     return kExitNoTransport;
   }
   const upgrade::UpgradeSession& session = model.session();
+  const std::optional<transport::DeviceAddress> wanted = context.requestedDrive();
+  // A drive that another program holds alone is refused, not missing: the user is to wait.
+  bool heldElsewhere = false;
+  for (const auto& [address, text] : context.machine().DrivesHeldElsewhere()) {
+    if (wanted ? !(*wanted == address) : session.DriveCount > 0) continue;
+    context.err() << "korvelfw: " << PrintableText(text) << '\n';
+    heldElsewhere = true;
+  }
+  if (heldElsewhere) return kExitFailed;
   if (session.DriveCount == 0) {
     if (!context.ReportNoDeviceOpened()) {
       context.err() << "No Korvel drive was found.\n";
@@ -105,7 +114,7 @@ std::optional<int> OpenDialogAndLoad(CliContext& context, upgrade::UpgradeDialog
     }
     return kExitNoTransport;
   }
-  if (std::optional<transport::DeviceAddress> wanted = context.requestedDrive()) {
+  if (wanted) {
     int index = -1;
     for (int i = 0; i < session.DriveCount && index < 0; ++i) {
       if (session.DriveList[i] == *wanted) index = i;

@@ -80,9 +80,24 @@ upgrade::FlashHoldResult FlashGuards::Hold(transport::DeviceAddress address) {
     result.refusal = FlashedByAnotherText(host_.DriveName(address));
     return result;
   }
-  // A process on the drive may be a Korvel program that has just lost the race for it and is
-  // letting go; a mounted file system does not go away by itself.
+  // A mounted file system is refused before the drive is touched.
   platform::DriveUse use = host_.UseOf(address);
+  if (!use.mountPoints.empty()) {
+    result.refusal = MountedText(host_.DriveName(address), use.mountPoints);
+    return result;
+  }
+  // The drive is held before the look at other processes: of two Korvel programs that go for
+  // the drive together, the one that loses its lock is told so at once and lets go, and the
+  // other then finds the drive free.
+  platform::HoldResult drive = host_.HoldDrive(address);
+  for (const std::string& note : drive.notes) Note(note);
+  if (!drive.refusal.empty()) {
+    result.refusal = drive.refusal;
+    return result;
+  }
+  // A process still on the drive may be one that is letting go of it; a file system mounted
+  // meanwhile does not go away by itself.
+  use = host_.UseOf(address);
   for (auto waited = std::chrono::milliseconds(0);
        use.mountPoints.empty() && !use.processes.empty() && waited < kInUseGrace;
        waited += kInUseRetry) {
@@ -91,13 +106,6 @@ upgrade::FlashHoldResult FlashGuards::Hold(transport::DeviceAddress address) {
   }
   if (std::vector<std::string> refusals = UseRefusals(address, use); !refusals.empty()) {
     result.refusal = refusals.front();
-    return result;
-  }
-
-  platform::HoldResult drive = host_.HoldDrive(address);
-  for (const std::string& note : drive.notes) Note(note);
-  if (!drive.refusal.empty()) {
-    result.refusal = drive.refusal;
     return result;
   }
   platform::HoldResult awake =

@@ -13,9 +13,9 @@ LinuxMachine::LinuxMachine(bool debugTrace)
 LinuxMachine::LinuxMachine(bool debugTrace, platform::linux_host::SysfsScsiDiscovery discovery,
                            std::filesystem::path mountsFile)
     : LinuxMachine(debugTrace, std::move(discovery), std::move(mountsFile), LinuxFlashFiles{},
-                   unknownPower_) {}
+                   systemPower_) {}
 
-// unknownPower_ is made before flashHost_, which keeps only a reference to it.
+// systemPower_ is made before flashHost_, which keeps only a reference to it.
 LinuxMachine::LinuxMachine(bool debugTrace, platform::linux_host::SysfsScsiDiscovery discovery,
                            std::filesystem::path mountsFile, LinuxFlashFiles flashFiles,
                            platform::MachinePower& power)

@@ -6,7 +6,7 @@
 
 #include "machine/LinuxFlashHost.h"
 #include "machine/Machine.h"
-#include "platform/UnknownMachinePower.h"
+#include "platform/linux/LinuxMachinePower.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/SgDeviceAccess.h"
 #include "transport/LinuxHostAdapters.h"
@@ -15,7 +15,7 @@ namespace korvel::machine {
 
 class LinuxMachine : public Machine {
  public:
-  // The machine's power unknown.
+  // The machine's power from its power daemon or the kernel, its sleep from logind.
   explicit LinuxMachine(bool debugTrace);
   // The devices of another sysfs and /dev tree (a test's), with another mounts table.
   LinuxMachine(bool debugTrace, platform::linux_host::SysfsScsiDiscovery discovery,
@@ -32,13 +32,17 @@ class LinuxMachine : public Machine {
   std::vector<std::string> Notes() const override;
   bool CouldOpenNoDevice() const override { return adapters_.CouldOpenNoNode(); }
   std::string LocationOf(std::uint8_t adapter, std::uint8_t target) const override;
-  FlashHost* flashHost() { return &flashHost_; }
+  FlashHost* flashHost() override { return &flashHost_; }
+  std::vector<std::pair<transport::DeviceAddress, std::string>> DrivesHeldElsewhere()
+      const override {
+    return adapters_.HeldElsewhere();
+  }
 
  private:
   platform::linux_host::LinuxPlatform platform_;
   platform::linux_host::PosixSgDeviceAccess access_;
   transport::LinuxHostAdapters adapters_;
-  platform::UnknownMachinePower unknownPower_;
+  platform::linux_host::LinuxMachinePower systemPower_;
   LinuxFlashHost flashHost_;
 };
 

@@ -41,6 +41,12 @@ class Machine {
   // What the guards around a flash learn and take from this machine; null where nothing is
   // guarded.
   virtual FlashHost* flashHost() { return nullptr; }
+  // The drives that could not be reached because another program holds them alone (flashing
+  // them, most likely), each with the line that says so.
+  virtual std::vector<std::pair<transport::DeviceAddress, std::string>> DrivesHeldElsewhere()
+      const {
+    return {};
+  }
 };
 
 struct MachineOptions {

@@ -2,7 +2,12 @@
 
 #include <filesystem>
 #include <iostream>
+#include <stdexcept>
 #include <string_view>
+
+#ifndef _WIN32
+#include "platform/linux/PosixSignalShield.h"
+#endif
 
 namespace korvel::machine {
 
@@ -19,7 +24,17 @@ std::vector<InputFile> InputFilesOf(const platform::sim::Scenario& scenario,
 
 // The process is real even when the PC is not: its signals are held as on the real machine.
 SimulatedFlashHost::ShieldMaker ProcessSignalShields() {
+#ifdef _WIN32
   return nullptr;
+#else
+  return [](const std::string& program) -> std::unique_ptr<platform::SignalShield> {
+    try {
+      return std::make_unique<platform::linux_host::PosixSignalShield>(program);
+    } catch (const std::logic_error&) {
+      return nullptr;  // another shield is up in this process already
+    }
+  };
+#endif
 }
 
 }  // namespace

@@ -274,6 +274,7 @@ void LinuxHostAdapters::DescribeOpenFailure(int slot, const std::string& node, i
     lastErrorText_ = "Cannot open " + node + ": " + std::strerror(error) + ".";
   }
   openFailures_[slot] = lastErrorText_;
+  heldElsewhere_[slot] = error == EBUSY;
 }
 
 void LinuxHostAdapters::DescribeCommandFailure(const std::string& node,
@@ -331,6 +332,17 @@ std::vector<std::string> LinuxHostAdapters::openFailures() const {
     if (!failure.empty()) failures.push_back(failure);
   }
   return failures;
+}
+
+std::vector<std::pair<DeviceAddress, std::string>> LinuxHostAdapters::HeldElsewhere() const {
+  std::vector<std::pair<DeviceAddress, std::string>> held;
+  for (int slot = 0; slot < kAddressSlots; ++slot) {
+    if (!heldElsewhere_[slot] || openFailures_[slot].empty()) continue;
+    held.emplace_back(DeviceAddress{static_cast<std::uint8_t>(slot / kTargetsPerAdapter),
+                                    static_cast<std::uint8_t>(slot % kTargetsPerAdapter)},
+                      openFailures_[slot]);
+  }
+  return held;
 }
 
 bool LinuxHostAdapters::CouldOpenNoNode() const {

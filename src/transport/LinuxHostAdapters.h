@@ -74,6 +74,9 @@ class LinuxHostAdapters : public HostAdapterSource {
   const std::string& lastErrorText() const { return lastErrorText_; }
   // One line for every node that could not be opened, in address order, each saying why.
   std::vector<std::string> openFailures() const;
+  // The drives whose node another program holds exclusively (a flash, most likely), with the
+  // line that says so, in address order.
+  std::vector<std::pair<DeviceAddress, std::string>> HeldElsewhere() const;
   // True when drives were mapped, every one was tried and none of their nodes could be opened:
   // then no drive could be asked what it is.
   bool CouldOpenNoNode() const;
@@ -118,6 +121,7 @@ class LinuxHostAdapters : public HostAdapterSource {
   // The addresses a hold of this program's own keeps for a flash.
   std::array<bool, kAddressSlots> flashHeld_{};
   std::array<std::string, kAddressSlots> openFailures_;
+  std::array<bool, kAddressSlots> heldElsewhere_{};
   // The sense that came back with each address's last command when it ended in CHECK
   // CONDITION; empty otherwise.
   std::array<std::vector<std::uint8_t>, kAddressSlots> pendingSense_;

@@ -31,13 +31,16 @@ class UpgradeGuardsCommandTest : public testing::UpgradeCommandFixture {
   std::string LogPath() { return (folder_ / "commands.jsonl").string(); }
 };
 
+// Asked on a terminal, every guard that would refuse is named before the question; with --yes
+// the first refusal of the checks that go with the holds is said.
 TEST_F(UpgradeGuardsCommandTest, EveryGuardThatWouldRefuseIsNamedBeforeAnythingIsSent) {
   const std::string file = WriteFile("rz5140.bin", formatB);
   const std::string scenario = Scenario(R"({"power": {"source": "battery", "percent": 9},
       "drives": {"0:2": {"mounted_at": ["E:\\"], "processes": [{"pid": 31, "program": "BURN"}],
                          "others_unchecked": true}}})");
   EXPECT_EQ(Run({"--simulate=" + scenario, "--log-commands", LogPath(), "upgrade", file, "--drive",
-                 "0:2", "--yes"}),
+                 "0:2"},
+                "y\n", true),
             kExitFailed);
   EXPECT_EQ(out.str(), "");
   EXPECT_EQ(err.str(),
@@ -51,7 +54,23 @@ TEST_F(UpgradeGuardsCommandTest, EveryGuardThatWouldRefuseIsNamedBeforeAnythingI
             "korvelfw: drive 0:2 is in use by PID 31 (BURN); close that program before you flash "
             "the drive\n"
             "korvelfw: nothing was sent to the drive\n");
-  const std::string log = Log();
+  std::string log = Log();
+  EXPECT_EQ(log.find("\"3B "), std::string::npos);
+  EXPECT_EQ(log.find("\"01 00 00 00 00 00\""), std::string::npos) << "REZERO UNIT was sent";
+
+  EXPECT_EQ(Run({"--simulate=" + scenario, "--log-commands", LogPath(), "--json", "upgrade", file,
+                 "--drive", "0:2", "--yes"}),
+            kExitFailed);
+  const std::string power =
+      "the computer runs on battery with 9% left (the scenario), too little to flash a drive "
+      "safely: a flash needs at least 25%; connect the computer to mains power, or use "
+      "--ignore-power to flash anyway";
+  EXPECT_EQ(err.str(), "korvelfw: " + power + "\nkorvelfw: nothing was sent to the drive\n");
+  const nlohmann::json result = nlohmann::json::parse(out.str());
+  EXPECT_EQ(result["refused_by_guards"], nlohmann::json::array({power}));
+  EXPECT_EQ(result["chunks_sent"], 0);
+  EXPECT_EQ(result["success"], false);
+  log = Log();
   EXPECT_EQ(log.find("\"3B "), std::string::npos);
   EXPECT_EQ(log.find("\"01 00 00 00 00 00\""), std::string::npos) << "REZERO UNIT was sent";
 }

@@ -126,7 +126,7 @@ TEST(FlashGuardsTest, HoldChecksInOrderThenHoldsAndLetsGoWithTheShieldLast) {
   held.hold.reset();
   EXPECT_EQ(host.log,
             (std::vector<std::string>{
-                "power", "lock?", "use", "hold drive",
+                "power", "lock?", "use", "hold drive", "use",
                 "awake korvel-upgrade: Flashing the firmware of drive 1:0 (/dev/sg3, /dev/sr1); "
                 "stopping half way can leave the drive unusable",
                 "shield korvel-upgrade", "hold signals", "drive let go", "awake let go",
@@ -168,7 +168,8 @@ TEST(FlashGuardsTest, ASignalBeforeTheFirstWriteStopsIt) {
   EXPECT_FALSE(held.hold->BeginWriting());
 }
 
-// Another process on the drive may be letting go of it; a mounted disc is not waited for.
+// Another process on the drive may be letting go of it; a mounted disc is not waited for. The
+// first look is before the drive is held, the others after.
 TEST(FlashGuardsTest, AProcessOnTheDriveIsWaitedForUpToThreeSeconds) {
   const DriveUse busy{{}, {{99, "korvelfw"}}, false};
   struct Case {
@@ -176,7 +177,7 @@ TEST(FlashGuardsTest, AProcessOnTheDriveIsWaitedForUpToThreeSeconds) {
     bool held;
     int sleeps;
   } cases[] = {
-      {{busy, busy, DriveUse{}}, true, 2},
+      {{DriveUse{}, busy, busy, DriveUse{}}, true, 2},
       {{busy}, false, 30},
       {{DriveUse{{"/mnt"}, {{99, "x"}}, false}}, false, 0},
   };

@@ -136,17 +136,12 @@ TEST_F(LinuxFlashHostTest, HoldsTheDriveAndAsksThePowerItWasGiven) {
   EXPECT_FALSE(host.ShieldSignals("korvel-upgrade")) << "one shield at a time";
 }
 
-TEST_F(LinuxFlashHostTest, TheMachineWithoutPowerServicesSaysItCouldNotAsk) {
-  LinuxMachine machine(false, SysfsScsiDiscovery(tree_.sys(), tree_.dev()),
-                       tree_.root() / "mounts");
-  ASSERT_NE(machine.flashHost(), nullptr);
-  EXPECT_EQ(machine.flashHost()->ReadPower().source, platform::PowerReading::Source::Unknown);
-  const platform::HoldResult awake = machine.flashHost()->KeepAwake("korvelfw", "flashing");
-  EXPECT_FALSE(awake.hold);
-  EXPECT_EQ(awake.notes, (std::vector<std::string>{"could not ask the system to stay awake"}));
-
+// The machine's own power services would reach the system bus of the machine the tests run on;
+// the tests give theirs.
+TEST_F(LinuxFlashHostTest, TheMachineTakesItsPowerFromTheServicesItIsGiven) {
   LinuxMachine given(false, SysfsScsiDiscovery(tree_.sys(), tree_.dev()), tree_.root() / "mounts",
                      files_, power_);
+  ASSERT_NE(given.flashHost(), nullptr);
   EXPECT_EQ(given.flashHost()->ReadPower().percent, 12);
 }
 
