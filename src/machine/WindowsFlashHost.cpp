@@ -1,5 +1,8 @@
 #include "machine/WindowsFlashHost.h"
 
+#include <string>
+#include <utility>
+
 #include "machine/FlashGuardTexts.h"
 #include "platform/win32/Win32ConsoleShield.h"
 #include "platform/win32/Win32NamedLock.h"

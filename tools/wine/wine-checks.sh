@@ -1,7 +1,8 @@
 # The Windows programs under Wine: korvelfw.exe through the test WNASPI32.DLL (the real
 # LoadLibraryA, GetProcAddress and event path across a DLL boundary), its simulated PC, and the
-# start-up error with Wine's own ASPI library and no SCSI port; then the native dialog
-# korvel-upgrade.exe. Sourced by the script that tools/wine/run-in-guest.sh runs, from the
+# start-up error with Wine's own ASPI library and no SCSI port; the holds of a flash (the drive's
+# lock, the machine kept awake, interrupts held) and a second program refused during one; then
+# the native dialog korvel-upgrade.exe. Sourced by the script that tools/wine/run-in-guest.sh runs, from the
 # shared folder that holds programs/ (korvelfw.exe, korvel-make-image.exe, the test WNASPI32.DLL
 # and the scenarios, copied there first), with KORVEL_SOURCE (the source tree, built) set.
 # Every wine start costs seconds, so each command runs once and several checks read its output.
@@ -73,10 +74,14 @@ run dll-check-missing n korvelfw.exe check "$win\missing.bin" --drive 0:2
 status_is dll-check-missing-exit 1
 output_has dll-check-missing-reason "there is no such file"
 
-# Wine's relay channel logs every call of the program into Wine's own DLLs with its arguments;
-# its registry filter keeps it to the calls that take and let go of the holds of a flash.
-wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
-  /d 'SetThreadExecutionState;SetConsoleCtrlHandler;CreateMutexA;ReleaseMutex' /f >/dev/null 2>&1
+# Wine's relay channel logs every call into Wine's own DLLs with its arguments; its registry
+# filter keeps it to the program's own calls that take and let go of the holds of a flash (the C
+# run-time libraries set console handlers of their own when they load).
+printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Debug]' \
+  '"RelayInclude"="SetThreadExecutionState;SetConsoleCtrlHandler;CreateMutexA;ReleaseMutex"' \
+  '"RelayFromExclude"="winex11.drv;winemac.drv;user32;gdi32;advapi32;kernel32;msvcrt;ucrtbase"' \
+  >relay.reg
+wine reg import relay.reg >/dev/null 2>&1
 WINEDEBUG=+relay run dll-upgrade n korvelfw.exe upgrade "$image" --drive 0:2 --yes \
   --log-commands "$win\dll.log"
 status_is dll-upgrade-exit 0
@@ -97,7 +102,7 @@ if [ "$holds" = "$expected" ]; then
 else
   fail dll-upgrade-holds "calls: $holds, expected $expected"
 fi
-keep_awake="$(grep -o 'SetThreadExecutionState([0-9a-f]*)' <<<"$out" | tr '\n' ' ')"
+keep_awake="$(grep -o 'SetThreadExecutionState([0-9a-f]\+)' <<<"$out" | tr '\n' ' ')"
 if [ "$keep_awake" = "SetThreadExecutionState(80000001) SetThreadExecutionState(80000000) " ]; then
   pass dll-upgrade-keeps-awake
 else
@@ -106,14 +111,17 @@ fi
 
 # Two programs on one drive. One flashes a slow drive in the background; a dry run from another
 # says the drive is being flashed by another program (it asks until the first holds the lock),
-# then an upgrade from it is refused with nothing sent, and the first one finishes.
-sed 's/"revision": "1.00"}/"revision": "1.00", "delay_ms": 300}/' default.json >slow.json
+# then an upgrade from it is refused with nothing sent, and the first one finishes. The second
+# reads a copy of the file: the first keeps its own file to itself while it sends it.
+sed 's/"revision": "1.00"}/"revision": "1.00", "delay_ms": 600}/' default.json >slow.json
+cp RZ5140-150.bin RZ5140-150-copy.bin
+copy="$win\RZ5140-150-copy.bin"
 KORVEL_ASPI_SCENARIO="$win\slow.json" WINEDLLOVERRIDES=wnaspi32=n timeout 180 wine korvelfw.exe \
   upgrade "$image" --drive 0:2 --yes </dev/null >"$WINEPREFIX/slow.out" 2>&1 &
 slow=$!
 refused=0
 for attempt in 1 2 3 4 5 6 7 8; do
-  run second-dry-run-$attempt n korvelfw.exe upgrade "$image" --drive 0:2 --dry-run
+  run second-dry-run-$attempt n korvelfw.exe upgrade "$copy" --drive 0:2 --dry-run
   if grep -qF "drive 0:2 is being flashed by another program" <<<"$out"; then
     refused=1
     break
@@ -123,7 +131,7 @@ done
 if [ "$refused" = 1 ]; then pass second-dry-run-refused; else
   fail second-dry-run-refused "no dry run saw the first upgrade's lock"
 fi
-run second-upgrade n korvelfw.exe upgrade "$image" --drive 0:2 --yes --log-commands "$win\second.log"
+run second-upgrade n korvelfw.exe upgrade "$copy" --drive 0:2 --yes --log-commands "$win\second.log"
 status_is second-upgrade-exit 1
 output_has second-upgrade-text "korvelfw: drive 0:2 is being flashed by another program; wait until it has finished"
 if grep -q '"cdb":"3B' "$dir/second.log" 2>/dev/null; then
