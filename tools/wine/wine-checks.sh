@@ -2,9 +2,10 @@
 # LoadLibraryA, GetProcAddress and event path across a DLL boundary), its simulated PC, and the
 # start-up error with Wine's own ASPI library and no SCSI port; the holds of a flash (the drive's
 # lock, the machine kept awake, interrupts held) and a second program refused during one; then
-# the native dialog korvel-upgrade.exe. Sourced by the script that tools/wine/run-in-guest.sh runs, from the
-# shared folder that holds programs/ (korvelfw.exe, korvel-make-image.exe, the test WNASPI32.DLL
-# and the scenarios, copied there first), with KORVEL_SOURCE (the source tree, built) set.
+# the native dialog korvel-upgrade.exe. Sourced by the script that tools/wine/run-in-guest.sh
+# runs, from the shared folder that holds programs/ (korvelfw.exe, korvel-make-image.exe, the
+# test WNASPI32.DLL and the scenarios, copied there first), with KORVEL_SOURCE (the source tree,
+# built) set.
 # Every wine start costs seconds, so each command runs once and several checks read its output.
 set -uo pipefail
 

@@ -79,10 +79,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {FirstWrite(true), Interrupt(2, Action::Announce), Interrupt(2, Action::Ignore),
                    Interrupt(15, Action::Ignore)},
                   2},
-        // The flash asked again (a retry) after an interrupt was held: still held, not stopped.
-        LatchCase{"AHeldInterruptDoesNotStopALaterAsk",
-                  {FirstWrite(true), Interrupt(2, Action::Announce), Interrupt(2, Action::Ignore)},
-                  2},
         // Refused once, the flash never holds: later interrupts keep saying stop.
         LatchCase{"AfterARefusedFirstWriteNothingIsHeld",
                   {Interrupt(2, Action::Stop), FirstWrite(false), Interrupt(15, Action::Stop)},
