@@ -3,6 +3,7 @@
 #pragma once
 
 #include "machine/Machine.h"
+#include "machine/WindowsFlashHost.h"
 #include "platform/win32/Win32Platform.h"
 
 namespace korvel::machine {
@@ -18,9 +19,11 @@ class WindowsMachine : public Machine {
   std::vector<std::string> Notes() const override { return {}; }
   // A drive's address and letter are all Windows tells.
   std::string LocationOf(std::uint8_t, std::uint8_t) const override { return {}; }
+  FlashHost* flashHost() override { return &flashHost_; }
 
  private:
   platform::win32::Win32Platform platform_;
+  WindowsFlashHost flashHost_;
 };
 
 }  // namespace korvel::machine

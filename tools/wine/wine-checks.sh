@@ -1,9 +1,11 @@
 # The Windows programs under Wine: korvelfw.exe through the test WNASPI32.DLL (the real
 # LoadLibraryA, GetProcAddress and event path across a DLL boundary), its simulated PC, and the
-# start-up error with Wine's own ASPI library and no SCSI port; then the native dialog
-# korvel-upgrade.exe. Sourced by the script that tools/wine/run-in-guest.sh runs, from the
-# shared folder that holds programs/ (korvelfw.exe, korvel-make-image.exe, the test WNASPI32.DLL
-# and the scenarios, copied there first), with KORVEL_SOURCE (the source tree, built) set.
+# start-up error with Wine's own ASPI library and no SCSI port; the holds of a flash (the drive's
+# lock, the machine kept awake, interrupts held) and a second program refused during one; then
+# the native dialog korvel-upgrade.exe. Sourced by the script that tools/wine/run-in-guest.sh
+# runs, from the shared folder that holds programs/ (korvelfw.exe, korvel-make-image.exe, the
+# test WNASPI32.DLL and the scenarios, copied there first), with KORVEL_SOURCE (the source tree,
+# built) set.
 # Every wine start costs seconds, so each command runs once and several checks read its output.
 set -uo pipefail
 
@@ -73,9 +75,78 @@ run dll-check-missing n korvelfw.exe check "$win\missing.bin" --drive 0:2
 status_is dll-check-missing-exit 1
 output_has dll-check-missing-reason "there is no such file"
 
-run dll-upgrade n korvelfw.exe upgrade "$image" --drive 0:2 --yes --log-commands "$win\dll.log"
+# Wine's relay channel logs every call into Wine's own DLLs with its arguments; its registry
+# filter keeps it to the program's own calls that take and let go of the holds of a flash (the C
+# run-time libraries set console handlers of their own when they load).
+printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Debug]' \
+  '"RelayInclude"="SetThreadExecutionState;SetConsoleCtrlHandler;CreateMutexA;ReleaseMutex"' \
+  '"RelayFromExclude"="winex11.drv;winemac.drv;user32;gdi32;advapi32;kernel32;msvcrt;ucrtbase"' \
+  >relay.reg
+wine reg import relay.reg >/dev/null 2>&1
+WINEDEBUG=+relay run dll-upgrade n korvelfw.exe upgrade "$image" --drive 0:2 --yes \
+  --log-commands "$win\dll.log"
 status_is dll-upgrade-exit 0
 output_has dll-upgrade-version "1.50"
+# The holds in the order they are taken and let go: the drive's flash lock, the machine kept
+# awake (ES_CONTINUOUS | ES_SYSTEM_REQUIRED), the console's interrupts held; then the machine
+# let sleep again (ES_CONTINUOUS alone), the lock released, the interrupts let through.
+holds="$(grep -o 'Call [A-Za-z0-9]*\.[A-Za-z]*([^)]*)' <<<"$out" | sed \
+  -e 's/.*CreateMutexA(.*"Global\\\\KorvelFlash-0-2")/lock/' \
+  -e 's/.*ReleaseMutex(.*/unlock/' \
+  -e 's/.*SetThreadExecutionState(80000001)/awake/' \
+  -e 's/.*SetThreadExecutionState(80000000)/sleep-allowed/' \
+  -e 's/.*SetConsoleCtrlHandler([0-9a-f]*,00000001)/shield/' \
+  -e 's/.*SetConsoleCtrlHandler([0-9a-f]*,00000000)/unshield/' | tr '\n' ' ')"
+expected="lock awake shield sleep-allowed unlock unshield "
+if [ "$holds" = "$expected" ]; then
+  pass dll-upgrade-holds
+else
+  fail dll-upgrade-holds "calls: $holds, expected $expected"
+fi
+keep_awake="$(grep -o 'SetThreadExecutionState([0-9a-f]\+)' <<<"$out" | tr '\n' ' ')"
+if [ "$keep_awake" = "SetThreadExecutionState(80000001) SetThreadExecutionState(80000000) " ]; then
+  pass dll-upgrade-keeps-awake
+else
+  fail dll-upgrade-keeps-awake "calls: $keep_awake"
+fi
+
+# Two programs on one drive. One flashes a slow drive in the background; a dry run from another
+# says the drive is being flashed by another program (it asks until the first holds the lock),
+# then an upgrade from it is refused with nothing sent, and the first one finishes. The second
+# reads a copy of the file: the first keeps its own file to itself while it sends it.
+sed 's/"revision": "1.00"}/"revision": "1.00", "delay_ms": 600}/' default.json >slow.json
+cp RZ5140-150.bin RZ5140-150-copy.bin
+copy="$win\RZ5140-150-copy.bin"
+KORVEL_ASPI_SCENARIO="$win\slow.json" WINEDLLOVERRIDES=wnaspi32=n timeout 180 wine korvelfw.exe \
+  upgrade "$image" --drive 0:2 --yes </dev/null >"$WINEPREFIX/slow.out" 2>&1 &
+slow=$!
+refused=0
+for attempt in 1 2 3 4 5 6 7 8; do
+  run second-dry-run-$attempt n korvelfw.exe upgrade "$copy" --drive 0:2 --dry-run
+  if grep -qF "drive 0:2 is being flashed by another program" <<<"$out"; then
+    refused=1
+    break
+  fi
+  kill -0 "$slow" 2>/dev/null || break
+done
+if [ "$refused" = 1 ]; then pass second-dry-run-refused; else
+  fail second-dry-run-refused "no dry run saw the first upgrade's lock"
+fi
+run second-upgrade n korvelfw.exe upgrade "$copy" --drive 0:2 --yes --log-commands "$win\second.log"
+status_is second-upgrade-exit 1
+output_has second-upgrade-text "korvelfw: drive 0:2 is being flashed by another program; wait until it has finished"
+if grep -q '"cdb":"3B' "$dir/second.log" 2>/dev/null; then
+  fail second-upgrade-nothing-sent "a WRITE BUFFER in the refused upgrade's log"
+else
+  pass second-upgrade-nothing-sent
+fi
+wait "$slow"
+status=$?
+out="$(tr -d '\r' <"$WINEPREFIX/slow.out")"
+echo "== first-upgrade: exit $status"
+echo "$out" | head -n 10 | sed 's/^/  | /'
+status_is first-upgrade-exit 0
+output_has first-upgrade-version "1.50"
 
 run sim-upgrade n korvelfw.exe --simulate="$win\default.json" upgrade "$image" --drive 0:2 \
   --yes --log-commands "$win\sim.log"
