@@ -87,14 +87,19 @@ expect together-loser-says "drive $at .*(being flashed by another program|in use
 show cat "$loser"
 
 # --- SIGTERM and SIGHUP during the WRITE BUFFER commands are held: all 64 go out, the new
-# revision is read, the exit status is the upgrade's own, stderr says so once.
+# revision is read, the exit status is the upgrade's own, stderr says so once. A program that
+# comes to the drive meanwhile is refused.
 before=$(grep -c '^cdb 3B ' /tmp/rz5140.log)
 korvelfw --log-commands /tmp/term.log upgrade /tmp/b1.70.bin --drive "$at" --yes \
   </dev/null >/tmp/term.out 2>/tmp/term.err &
 flasher=$!
 served $((before + 8))
 kill -TERM $flasher
-sleep 0.2
+# A program that comes to the drive during the flash cannot open it, and is told why.
+check late-second 1 korvelfw --log-commands /tmp/late.log upgrade /tmp/b1.60.bin --drive "$at" \
+  --yes
+expect late-second-says "korvelfw: Cannot open $sg: another program is flashing drive $at \\($sg, $sr\\); wait until it has finished"
+expect_equal late-second-no-write-buffer "$(writes /tmp/late.log)" 0
 kill -TERM $flasher
 kill -HUP $flasher
 wait $flasher
