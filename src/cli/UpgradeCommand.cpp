@@ -5,8 +5,8 @@
 #include <CLI/CLI.hpp>
 #include <csignal>
 #include <iostream>
-#include <optional>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "cli/CliContext.h"
 #include "cli/ExitCodes.h"
@@ -116,6 +116,11 @@ std::optional<machine::FlashGuards> GuardsOf(CliContext& context, bool ignorePow
 }  // namespace
 
 int UpgradeCommand::Run(CliContext& context) {
+#ifdef SIGPIPE
+  // Output that nobody reads any more (a pager quit, a pipe closed) must change neither the
+  // flash nor its exit status: writes then fail quietly instead of ending the program.
+  std::signal(SIGPIPE, SIG_IGN);
+#endif
   if (file_.empty()) {
     context.err() << "korvelfw: the upgrade file path is empty\n";
     return kExitBadUsage;

@@ -17,9 +17,10 @@ std::string Joined(const std::vector<std::string>& items) {
 }  // namespace
 
 std::string LowBatteryText(const platform::PowerReading& power, int lowestPercent) {
-  return "the computer runs on battery with " + std::to_string(power.percent) +
-         "% left (" + PrintableText(power.origin) + "), too little to flash a drive safely: " +
-         "a flash needs at least " + std::to_string(lowestPercent) +
+  return "the computer runs on battery with " + std::to_string(power.percent) + "% left (" +
+         PrintableText(power.origin) +
+         "), too little to flash a drive safely: " + "a flash needs at least " +
+         std::to_string(lowestPercent) +
          "%; connect the computer to mains power, or use --ignore-power to flash anyway";
 }
 
@@ -43,8 +44,7 @@ std::string InUseText(const std::string& drive, const std::vector<platform::Proc
     names.push_back(name);
   }
   return "drive " + PrintableText(drive) + " is in use by " + Joined(names) + "; close " +
-         (users.size() == 1 ? "that program" : "those programs") +
-         " before you flash the drive";
+         (users.size() == 1 ? "that program" : "those programs") + " before you flash the drive";
 }
 
 std::string OthersUncheckedText(const std::string& drive) {

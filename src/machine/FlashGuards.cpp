@@ -111,8 +111,8 @@ upgrade::FlashHoldResult FlashGuards::Hold(transport::DeviceAddress address) {
   platform::HoldResult awake =
       host_.KeepAwake(options_.program, KeepAwakeReason(host_.DriveName(address)));
   for (const std::string& note : awake.notes) Note(note);
-  result.hold = std::make_unique<HeldFlash>(host_.ShieldSignals(options_.program), std::move(drive.hold),
-                                            std::move(awake.hold));
+  result.hold = std::make_unique<HeldFlash>(host_.ShieldSignals(options_.program),
+                                            std::move(drive.hold), std::move(awake.hold));
   return result;
 }
 

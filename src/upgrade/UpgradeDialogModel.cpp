@@ -180,11 +180,11 @@ void UpgradeDialogModel::OnUpgrade() {
   window_.EnableControl(kLoadFileButton, false);
 
   platform::Platform& platform = transport_.platform();
-  lastUpgrade_.transfer = TransferFirmware(TransferRequest{
-      transport_, platform.files, platform.kernel, address, session_.UpgradeImage,
-      session_.transferBuffer,
-      [this](int sent, int count) { window_.ShowTransferProgress(sent, count); }, !rehearsal_,
-      [&hold] { return !hold || hold->BeginWriting(); }});
+  lastUpgrade_.transfer = TransferFirmware(
+      TransferRequest{transport_, platform.files, platform.kernel, address, session_.UpgradeImage,
+                      session_.transferBuffer,
+                      [this](int sent, int count) { window_.ShowTransferProgress(sent, count); },
+                      !rehearsal_, [&hold] { return !hold || hold->BeginWriting(); }});
   const TransferOutcome& outcome = lastUpgrade_.transfer;
 
   if (outcome.kind == TransferOutcome::Kind::Interrupted) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # korvelfw upgrade on the simulated PC, with the signals a user or a closing terminal sends
 # during the flash: SIGTERM, a second SIGTERM and SIGHUP are held (the upgrade ends as it would
-# have, all 64 WRITE BUFFERs sent and the new revision read, and stderr says so once), and a
-# reader of standard output that goes away cannot stop it either.
+# have, all 64 WRITE BUFFERs sent and the new revision read, and stderr says so once), and
+# neither a reader of standard output nor a terminal that goes away can stop it.
 #
 #     held-signals.sh KORVELFW MAKE_IMAGE
 set -uo pipefail
@@ -60,11 +60,15 @@ mkfifo "$work/out"
 "$korvelfw" --simulate --log-commands "$work/pipe.log" upgrade "$work/new.bin" --drive 0:2 --yes \
   </dev/null >"$work/out" 2>"$work/pipe.err" &
 flasher=$!
-head -n 2 "$work/out" >/dev/null
+head -n 1 "$work/out" >/dev/null
 wait $flasher
 status=$?
 [ "$status" = 0 ] || fail "pipe: exit $status, expected 0; stderr: $(cat "$work/pipe.err")"
 [ "$(writes "$work/pipe.log")" = 64 ] || fail "pipe: $(writes "$work/pipe.log") WRITE BUFFERs"
+
+# --- The terminal goes away (SIGHUP, then EIO on every write).
+python3 "$(dirname "$0")/closed-terminal.py" "$korvelfw" "$work/new.bin" "$work/terminal.log" ||
+  fail "closed terminal"
 
 # --- Without a signal nothing is said about signals.
 "$korvelfw" --simulate upgrade "$work/new.bin" --drive 0:2 --yes </dev/null >/dev/null \

@@ -98,13 +98,14 @@ TEST_F(UpgradeGuardsCommandTest, ThePowerGuardGivesWayToIgnorePowerAndToAQuarter
       {R"({"power": {"source": "mains", "percent": 1}})", {}, kExitSuccess},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> arguments{"--simulate=" + Scenario(c.guards), "--log-commands",
-                                       LogPath(), "upgrade", file, "--yes"};
+    std::vector<std::string> arguments{
+        "--simulate=" + Scenario(c.guards), "--log-commands", LogPath(), "upgrade", file, "--yes"};
     arguments.insert(arguments.end(), c.extra.begin(), c.extra.end());
     EXPECT_EQ(Run(arguments), c.exit) << c.guards << err.str();
     const std::string log = Log();
     int writes = 0;
-    for (std::size_t at = log.find("\"3B "); at != std::string::npos; at = log.find("\"3B ", at + 1))
+    for (std::size_t at = log.find("\"3B "); at != std::string::npos;
+         at = log.find("\"3B ", at + 1))
       ++writes;
     EXPECT_EQ(writes, c.exit == kExitSuccess ? 64 : 0) << c.guards;
   }

@@ -34,10 +34,16 @@ struct RefusalCase {
   const char* refusal;
 };
 
-void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const RefusalCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 const RefusalCase kRefusals[] = {
-    {"BatteryBelowAQuarter", Battery(24), false, {}, false,
+    {"BatteryBelowAQuarter",
+     Battery(24),
+     false,
+     {},
+     false,
      "the computer runs on battery with 24% left (UPower), too little to flash a drive safely: a "
      "flash needs at least 25%; connect the computer to mains power, or use --ignore-power to "
      "flash anyway"},
@@ -45,16 +51,32 @@ const RefusalCase kRefusals[] = {
     {"BatteryOfUnknownCharge", Battery(-1), false, {}, false, ""},
     {"MainsPower", PowerReading{PowerReading::Source::Mains, 3, "x"}, false, {}, false, ""},
     {"LowBatteryIgnored", Battery(2), false, {}, true, ""},
-    {"AnotherFlash", {}, true, {{"/media/cd"}, {}, false}, false,
+    {"AnotherFlash",
+     {},
+     true,
+     {{"/media/cd"}, {}, false},
+     false,
      "drive 1:0 (/dev/sg3, /dev/sr1) is being flashed by another program; wait until it has "
      "finished"},
-    {"Mounted", {}, false, {{"/media/user/DISC 1", "/mnt"}, {{12, "wodim"}}, false}, false,
+    {"Mounted",
+     {},
+     false,
+     {{"/media/user/DISC 1", "/mnt"}, {{12, "wodim"}}, false},
+     false,
      "drive 1:0 (/dev/sg3, /dev/sr1) has a file system mounted at /media/user/DISC 1 and /mnt; "
      "unmount it (umount /media/user/DISC 1) before you flash the drive"},
-    {"InUse", {}, false, {{}, {{4242, "wodim"}, {77, ""}, {9, "cd\x1b]0;x"}}, false}, false,
+    {"InUse",
+     {},
+     false,
+     {{}, {{4242, "wodim"}, {77, ""}, {9, "cd\x1b]0;x"}}, false},
+     false,
      "drive 1:0 (/dev/sg3, /dev/sr1) is in use by PID 4242 (wodim), PID 77 and PID 9 "
      "(cd\\x1B]0;x); close those programs before you flash the drive"},
-    {"InUseByOne", {}, false, {{}, {{5, "cdrdao"}}, false}, false,
+    {"InUseByOne",
+     {},
+     false,
+     {{}, {{5, "cdrdao"}}, false},
+     false,
      "drive 1:0 (/dev/sg3, /dev/sr1) is in use by PID 5 (cdrdao); close that program before you "
      "flash the drive"},
     {"OthersUncheckedOnly", {}, false, {{}, {}, true}, false, ""},
@@ -87,9 +109,10 @@ TEST_P(FlashGuardRefusalTest, HoldRefusesWithTheTextAndPreviewSaysTheSame) {
   if (c.use.othersUnchecked) {
     // Once for the preview, once for the hold.
     EXPECT_EQ(notes, std::vector<std::string>(
-                         2, "the processes of other users could not be checked for drive 1:0 "
-                            "(/dev/sg3, /dev/sr1); make sure that no other user's program is "
-                            "using it (run as root to check them all)"));
+                         2,
+                         "the processes of other users could not be checked for drive 1:0 "
+                         "(/dev/sg3, /dev/sr1); make sure that no other user's program is "
+                         "using it (run as root to check them all)"));
   }
 }
 
@@ -114,9 +137,8 @@ TEST(FlashGuardsTest, HoldChecksInOrderThenHoldsAndLetsGoWithTheShieldLast) {
   FakeFlashHost host;
   host.awakeNotes = {"could not ask logind"};
   std::vector<std::string> notes;
-  FlashGuards guards(host, Options("korvel-upgrade", false, [&notes](auto& note) {
-                                               notes.push_back(note);
-                                             }));
+  FlashGuards guards(
+      host, Options("korvel-upgrade", false, [&notes](auto& note) { notes.push_back(note); }));
   upgrade::FlashHoldResult held = guards.Hold(kDrive);
   ASSERT_NE(held.hold, nullptr) << held.refusal;
   EXPECT_EQ(notes, std::vector<std::string>{"could not ask logind"});
@@ -138,9 +160,8 @@ TEST(FlashGuardsTest, ADriveRefusalTakesNeitherTheMachineNorTheSignals) {
   host.driveRefusal = "drive 1:0 is busy";
   host.driveNotes = {"the lock could not be taken"};
   std::vector<std::string> notes;
-  FlashGuards guards(host, Options("korvelfw", false, [&notes](auto& note) {
-                                               notes.push_back(note);
-                                             }));
+  FlashGuards guards(host,
+                     Options("korvelfw", false, [&notes](auto& note) { notes.push_back(note); }));
   const upgrade::FlashHoldResult held = guards.Hold(kDrive);
   EXPECT_EQ(held.hold, nullptr);
   EXPECT_EQ(held.refusal, "drive 1:0 is busy");
@@ -186,11 +207,11 @@ TEST(FlashGuardsTest, AProcessOnTheDriveIsWaitedForUpToThreeSeconds) {
     host.uses = c.uses;
     int sleeps = 0;
     std::chrono::milliseconds slept{0};
-    FlashGuards guards(host, FlashGuardOptions{"korvelfw", false, {},
-                                               [&](std::chrono::milliseconds wait) {
-                                                 ++sleeps;
-                                                 slept += wait;
-                                               }});
+    FlashGuards guards(
+        host, FlashGuardOptions{"korvelfw", false, {}, [&](std::chrono::milliseconds wait) {
+                                  ++sleeps;
+                                  slept += wait;
+                                }});
     const upgrade::FlashHoldResult held = guards.Hold(kDrive);
     EXPECT_EQ(held.hold != nullptr, c.held) << held.refusal;
     EXPECT_EQ(sleeps, c.sleeps);

@@ -4,12 +4,12 @@
 // command before or after, on every path.
 #include <gtest/gtest.h>
 
+#include "formats/SampleImage.h"
 #include "machine/FlashGuards.h"
 #include "platform/linux/LinuxMachinePower.h"
 #include "platform/linux/tests/MockLogind.h"
 #include "platform/linux/tests/MockUPower.h"
 #include "upgrade/tests/ModelFixture.h"
-#include "formats/SampleImage.h"
 
 namespace korvel::machine {
 namespace {
@@ -66,11 +66,10 @@ class GuardsOnMockBusTest : public upgrade::testing::ModelFixture {
   MockUPower upower;
   PowerOnlyHost flashHost;
   std::vector<std::string> notes;
-  FlashGuards guards{flashHost, FlashGuardOptions{"korvelfw", false,
-                                                  [this](const std::string& note) {
-                                                    notes.push_back(note);
-                                                  },
-                                                  [](std::chrono::milliseconds) {}}};
+  FlashGuards guards{flashHost,
+                     FlashGuardOptions{"korvelfw", false,
+                                       [this](const std::string& note) { notes.push_back(note); },
+                                       [](std::chrono::milliseconds) {}}};
   std::vector<std::size_t> heldAtCommand;
   std::function<bool(const upgrade::testing::SentCommand&, int)> failWhen;
 };

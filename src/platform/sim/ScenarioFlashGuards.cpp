@@ -74,7 +74,8 @@ DriveUseSettings ReadDriveUse(const json& value, const std::string& path) {
       if (!process.contains("pid")) Fail(Join(at, "pid"), "missing");
       ProcessUse user;
       user.pid = static_cast<int>(ReadUnsigned(process["pid"], Join(at, "pid"), 0x7FFFFFFF));
-      if (process.contains("program")) user.program = ReadString(process["program"], Join(at, "program"));
+      if (process.contains("program"))
+        user.program = ReadString(process["program"], Join(at, "program"));
       settings.use.processes.push_back(user);
     }
   }

@@ -113,8 +113,7 @@ TEST_F(UpgradeGuardTest, ARefusalSendsNothingAndShowsTheBoxWithTheButtonsAsTheyW
   guard.holdRefusal = "drive 0:2 is in use by PID 7 (x); close that program before you flash";
   model.OnUpgrade();
   EXPECT_TRUE(host.sent().empty());
-  EXPECT_EQ(window.errors.back(),
-            std::make_pair(guard.holdRefusal, std::string("ERROR!")));
+  EXPECT_EQ(window.errors.back(), std::make_pair(guard.holdRefusal, std::string("ERROR!")));
   EXPECT_TRUE(window.refreshes.empty());
   EXPECT_TRUE(window.enableCalls.empty());
   EXPECT_EQ(model.lastUpgrade().transfer.kind, TransferOutcome::Kind::Refused);
@@ -146,8 +145,8 @@ TEST_F(UpgradeGuardTest, LoadFileSaysAtOnceWhatWouldRefuseAndLeavesUpgradeOn) {
   Load(kFile);
   EXPECT_TRUE(window.enabled[kUpgradeButton]);
   ASSERT_EQ(window.errors.size(), 1u);
-  EXPECT_EQ(window.errors[0], std::make_pair(std::string("first reason\n\nsecond reason"),
-                                             std::string("ERROR!")));
+  EXPECT_EQ(window.errors[0],
+            std::make_pair(std::string("first reason\n\nsecond reason"), std::string("ERROR!")));
   EXPECT_TRUE(host.sent().size() > 0);  // the file check asked the drive's type
 
   // An invalid file asks no guard.
