@@ -203,6 +203,8 @@ void UpgradeDialogModel::OnUpgrade() {
     // wrong with the file and give the user the buttons back.
     statusText_ = session_.UpgradeImage.empty() ? std::string(kNoFileLoadedText)
                                                 : CannotOpenFileText(outcome.fileError);
+    // A request to end that came meanwhile is the caller's to act on, as after a flash.
+    if (hold) lastUpgrade_.heldSignal = hold->HeldSignal();
     window_.EnableControl(kUpgradeButton, true);
     window_.EnableControl(kLoadFileButton, true);
     RefreshControls();
