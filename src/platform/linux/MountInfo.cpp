@@ -7,26 +7,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/linux/MountField.h"
+
 namespace korvel::platform::linux_host {
 
 namespace {
-
-// Names with blanks, tabs, newlines or backslashes are written with those as "\ooo".
-std::string Unescape(const std::string& field) {
-  std::string out;
-  for (std::size_t i = 0; i < field.size(); ++i) {
-    if (field[i] == '\\' && i + 3 < field.size()) {
-      const std::string digits = field.substr(i + 1, 3);
-      if (digits.find_first_not_of("01234567") == std::string::npos && digits[0] <= '3') {
-        out += static_cast<char>(std::stoi(digits, nullptr, 8));
-        i += 3;
-        continue;
-      }
-    }
-    out += field[i];
-  }
-  return out;
-}
 
 bool ParseNumber(const std::string& text, unsigned& value) {
   const char* end = text.data() + text.size();
@@ -65,7 +50,7 @@ std::vector<std::string> MountPointsOfDevice(dev_t device,
     if (!(fields >> mountId >> parentId >> number >> root >> mountPoint)) continue;
     dev_t listed = 0;
     if (!ParseDevice(number, listed) || listed != device) continue;
-    std::string point = Unescape(mountPoint);
+    std::string point = UnescapeMountField(mountPoint);
     if (std::find(points.begin(), points.end(), point) == points.end()) {
       points.push_back(std::move(point));
     }
