@@ -1,6 +1,6 @@
 # The guards around a flash on a real kernel: korvel-tcmu serves an emulated RZ5140 with the
 # sample data CD at tcm_loop target 1, and korvelfw flashes it through /dev/sgN. A mounted disc
-# and a process holding /dev/srN open are refused with nothing written; of two upgrades started
+# and a process holding /dev/srN or /dev/sgN open are refused with nothing written; of two upgrades started
 # together exactly one flashes; SIGTERM and SIGHUP during the WRITE BUFFER commands are held and
 # the upgrade ends as it would have. The guest has no system bus: one note says that logind could
 # not be asked.
@@ -60,6 +60,15 @@ check in-use-refused 1 korvelfw --log-commands /tmp/in-use.log upgrade /tmp/b1.5
   --drive "$at" --yes
 expect in-use-named "is in use by PID $holder \\(sleep\\); close that program"
 expect_equal in-use-no-write-buffer "$(writes /tmp/in-use.log)" 0
+kill $holder
+wait $holder 2>/dev/null
+# On the command node the drive cannot be held alone, and the holder is named as well.
+sleep 600 <>"$sg" &
+holder=$!
+check in-use-sg-refused 1 korvelfw --log-commands /tmp/in-use-sg.log upgrade /tmp/b1.50.bin \
+  --drive "$at" --yes
+expect in-use-sg-named "drive $at \\($sg, $sr\\) is held open by another program: PID $holder \\(sleep\\)"
+expect_equal in-use-sg-no-write-buffer "$(writes /tmp/in-use-sg.log)" 0
 kill $holder
 wait $holder 2>/dev/null
 
