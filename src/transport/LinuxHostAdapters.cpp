@@ -471,12 +471,15 @@ platform::HoldResult LinuxHostAdapters::HoldForFlash(std::uint8_t adapter, std::
   // The lock first: a second Korvel program is told that a flash is going on, not that the
   // drive is busy.
   int lockFd = -1;
+  // Said only when the command node cannot be held alone either: held so, it keeps every other
+  // program away, Korvel's with the rest.
+  std::string lockNote;
   if (!node.blockNode.empty()) {
     int error = 0;
     lockFd = access_.Open(node.blockNode, O_RDONLY | O_NONBLOCK | O_CLOEXEC, error);
     if (lockFd < 0) {
-      result.notes.push_back("The flash lock on " + node.blockNode +
-                             " could not be taken: " + std::strerror(error) + ".");
+      lockNote = "The flash lock on " + node.blockNode + " could not be taken: " +
+                 std::strerror(error) + ".";
     } else {
       int locked = access_.Lock(lockFd, LOCK_EX | LOCK_NB, error);
       for (int tries = 0; locked != 0 && error == EWOULDBLOCK && tries < kLockRetries; ++tries) {
@@ -491,8 +494,8 @@ platform::HoldResult LinuxHostAdapters::HoldForFlash(std::uint8_t adapter, std::
               drive + " is being flashed by another program; wait until it has finished";
           return result;
         }
-        result.notes.push_back("The flash lock on " + node.blockNode +
-                               " could not be taken: " + std::strerror(error) + ".");
+        lockNote = "The flash lock on " + node.blockNode + " could not be taken: " +
+                   std::strerror(error) + ".";
       }
     }
   }
@@ -549,6 +552,7 @@ platform::HoldResult LinuxHostAdapters::HoldForFlash(std::uint8_t adapter, std::
     }
   }
 
+  if (!lockNote.empty() && exclusiveFd < 0) result.notes.push_back(lockNote);
   flashHeld_[slot] = true;
   result.hold = std::make_unique<DriveHold>([this, slot, exclusiveFd, claimFd, lockFd] {
     EndFlashHold(slot, exclusiveFd, claimFd, lockFd);

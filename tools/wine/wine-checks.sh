@@ -40,7 +40,7 @@ run() {
   shift 2
   WINEDLLOVERRIDES="wnaspi32=$dlls" timeout 180 wine "$@" </dev/null >"$WINEPREFIX/run.out" 2>&1
   status=$?
-  out="$(tr -d '\r' <"$WINEPREFIX/run.out")"
+  out="$(tr -d '\r\000' <"$WINEPREFIX/run.out")"
   echo "== $name: exit $status"
   echo "$out" | head -n 30 | sed 's/^/  | /'
 }
@@ -91,13 +91,20 @@ output_has dll-upgrade-version "1.50"
 # awake (ES_CONTINUOUS | ES_SYSTEM_REQUIRED), the console's interrupts held; then the lock
 # released for other programs, the machine let sleep again (ES_CONTINUOUS alone), and the
 # interrupts let through last.
+# Other code in the process (the threads library) takes and lets go of mutexes of its own: only
+# the flash lock's handle, which its thread's Ret line gives, counts.
+lock_handle="$(awk '
+  !thread && /Call [A-Za-z0-9]*\.CreateMutexA\(.*KorvelFlash-0-2/ { thread = $1; sub(/:.*/, "", thread); next }
+  thread && index($0, thread ":Ret ") == 1 && /CreateMutexA\(\) retval=/ {
+    sub(/.*retval=/, ""); sub(/ .*/, ""); print; exit
+  }' <<<"$out")"
 holds="$(grep -o 'Call [A-Za-z0-9]*\.[A-Za-z]*([^)]*)' <<<"$out" | sed \
   -e 's/.*CreateMutexA(.*"Global\\\\KorvelFlash-0-2")/lock/' \
-  -e 's/.*ReleaseMutex(.*/unlock/' \
+  -e "s/.*ReleaseMutex(${lock_handle:-none})/unlock/" \
   -e 's/.*SetThreadExecutionState(80000001)/awake/' \
   -e 's/.*SetThreadExecutionState(80000000)/sleep-allowed/' \
   -e 's/.*SetConsoleCtrlHandler([0-9a-f]*,00000001)/shield/' \
-  -e 's/.*SetConsoleCtrlHandler([0-9a-f]*,00000000)/unshield/' | tr '\n' ' ')"
+  -e 's/.*SetConsoleCtrlHandler([0-9a-f]*,00000000)/unshield/' | grep -v '^Call ' | tr '\n' ' ')"
 expected="lock awake shield unlock sleep-allowed unshield "
 if [ "$holds" = "$expected" ]; then
   pass dll-upgrade-holds

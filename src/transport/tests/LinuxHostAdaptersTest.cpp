@@ -1061,16 +1061,26 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"no drive there", {}, {}, {}, {}, false, 0, 5, "no drive is mapped at 0:5", 0}),
     case_names::FromMember<&RefusalCase::name>{});
 
-// What need not stop a flash is told, and the hold is taken.
+// A block node the user may not open leaves the sg node, held alone, as the lock: nothing to
+// tell. Only when the sg node cannot be held alone either is the missing lock worth a note.
 TEST_F(DriveHoldTest, ABlockNodeThatCannotBeOpenedLeavesTheSgNodeAsTheLock) {
   LinuxHostAdapters adapters = MakeAdapters();
   adapters.MapAdapters();
   access_.refuseReadOnly[Dev("sr0")] = EACCES;
-  const platform::HoldResult held = adapters.HoldForFlash(0, 0, options_);
+  platform::HoldResult held = adapters.HoldForFlash(0, 0, options_);
   ASSERT_TRUE(held.hold);
-  EXPECT_EQ(held.notes, (std::vector<std::string>{"The flash lock on " + Dev("sr0") +
-                                                  " could not be taken: Permission denied."}));
+  EXPECT_EQ(held.notes, std::vector<std::string>{});
   EXPECT_EQ(access_.calls.back(), "open sg1 RDWR|NONBLOCK|EXCL|CLOEXEC");
+  held.hold.reset();
+
+  access_.refuseOpen[Dev("sg1")] = EACCES;
+  held = adapters.HoldForFlash(0, 0, options_);
+  ASSERT_TRUE(held.hold);
+  EXPECT_EQ(held.notes, (std::vector<std::string>{
+                            Dev("sg1") + " could not be held for the flash alone: Permission "
+                                         "denied.",
+                            "The flash lock on " + Dev("sr0") +
+                                " could not be taken: Permission denied."}));
 }
 
 TEST_F(DriveHoldTest, ADriveWithoutSgNodeIsLockedAndClaimed) {
