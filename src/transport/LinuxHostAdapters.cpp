@@ -478,8 +478,8 @@ platform::HoldResult LinuxHostAdapters::HoldForFlash(std::uint8_t adapter, std::
     int error = 0;
     lockFd = access_.Open(node.blockNode, O_RDONLY | O_NONBLOCK | O_CLOEXEC, error);
     if (lockFd < 0) {
-      lockNote = "The flash lock on " + node.blockNode + " could not be taken: " +
-                 std::strerror(error) + ".";
+      lockNote = "The flash lock on " + node.blockNode +
+                 " could not be taken: " + std::strerror(error) + ".";
     } else {
       int locked = access_.Lock(lockFd, LOCK_EX | LOCK_NB, error);
       for (int tries = 0; locked != 0 && error == EWOULDBLOCK && tries < kLockRetries; ++tries) {
@@ -494,8 +494,8 @@ platform::HoldResult LinuxHostAdapters::HoldForFlash(std::uint8_t adapter, std::
               drive + " is being flashed by another program; wait until it has finished";
           return result;
         }
-        lockNote = "The flash lock on " + node.blockNode + " could not be taken: " +
-                   std::strerror(error) + ".";
+        lockNote = "The flash lock on " + node.blockNode +
+                   " could not be taken: " + std::strerror(error) + ".";
       }
     }
   }

@@ -1076,11 +1076,11 @@ TEST_F(DriveHoldTest, ABlockNodeThatCannotBeOpenedLeavesTheSgNodeAsTheLock) {
   access_.refuseOpen[Dev("sg1")] = EACCES;
   held = adapters.HoldForFlash(0, 0, options_);
   ASSERT_TRUE(held.hold);
-  EXPECT_EQ(held.notes, (std::vector<std::string>{
-                            Dev("sg1") + " could not be held for the flash alone: Permission "
-                                         "denied.",
-                            "The flash lock on " + Dev("sr0") +
-                                " could not be taken: Permission denied."}));
+  EXPECT_EQ(held.notes,
+            (std::vector<std::string>{
+                Dev("sg1") + " could not be held for the flash alone: Permission "
+                             "denied.",
+                "The flash lock on " + Dev("sr0") + " could not be taken: Permission denied."}));
 }
 
 TEST_F(DriveHoldTest, ADriveWithoutSgNodeIsLockedAndClaimed) {
