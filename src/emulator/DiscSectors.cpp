@@ -4,18 +4,13 @@
 
 #include "emulator/DiscTime.h"
 #include "emulator/ImageFile.h"
+#include "emulator/SectorErrorCodes.h"
 #include "formats/BigEndian.h"
 
 namespace korvel::emulator {
 namespace {
 
 namespace layout = raw_sector_layout;
-
-// Error fields are a pattern of the address, so that they differ from block to block.
-void FillErrorPattern(std::uint32_t lba, std::span<std::uint8_t> sector, std::size_t from,
-                      std::size_t to) {
-  for (std::size_t i = from; i < to; ++i) sector[i] = static_cast<std::uint8_t>(lba ^ (i * 31));
-}
 
 void FillHeader(std::int32_t lba, std::uint8_t mode, std::span<std::uint8_t, kRawSectorSize> out) {
   std::fill_n(out.begin() + layout::kSync, layout::kSyncLength, 0xFF);
@@ -90,15 +85,15 @@ void BuildRawSector(const DiscTrack& track, std::int32_t lba,
   const std::size_t userData = UserDataOffset(track.mode);
   const auto user = out.subspan(userData, kUserDataSize).first<kUserDataSize>();
   if (!ReadStored(track, lba, user)) FillUserData(address, user);
+  // A disc made from a 2048-byte image carries its error codes as the recorder wrote them.
   if (track.mode == TrackMode::Mode1) {
-    FillErrorPattern(address, out, layout::kEdc, layout::kIntermediate);
-    FillErrorPattern(address, out, layout::kEcc, out.size());
+    PutMode1ErrorCodes(out);
     return;
   }
   for (std::size_t copy = 0; copy < 2; ++copy) {
     out[layout::kSubheader + copy * 4 + 2] = kSubmodeData;  // file 0, channel 0, coding 0
   }
-  FillErrorPattern(address, out, layout::kMode2Edc, out.size());
+  PutMode2Form1ErrorCodes(out);
 }
 
 }  // namespace korvel::emulator
