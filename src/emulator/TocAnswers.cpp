@@ -20,6 +20,8 @@ constexpr std::uint8_t kNoTime = 0xFF;
 constexpr std::uint8_t kAtipAlwaysSet = 0x80;
 constexpr std::uint8_t kAtipRewritable = 0x40;
 constexpr std::uint8_t kAtipA1Valid = 0x04;
+// A disc for any recording, as READ DISC INFORMATION of the same disc says.
+constexpr std::uint8_t kAtipUnrestrictedUse = 0x40;
 
 // Sets the data length field to the answer's length less the field itself.
 std::vector<std::uint8_t> Finish(std::vector<std::uint8_t> answer) {
@@ -175,6 +177,7 @@ std::optional<std::vector<std::uint8_t>> AtipAnswer(const Disc& disc) {
   namespace layout = atip_layout;
   const Atip& atip = *disc.atip;
   std::vector<std::uint8_t> answer(layout::kSize);
+  answer[layout::kUse] = kAtipUnrestrictedUse;
   answer[layout::kDiscType] = kAtipAlwaysSet | (atip.rewritable ? kAtipRewritable : 0) |
                               (atip.speedCode != 0 ? kAtipA1Valid : 0);
   answer[layout::kLeadIn] = atip.leadIn.minute;

@@ -42,6 +42,7 @@ inline constexpr std::size_t kDescriptorSize = 11;
 }  // namespace full_toc_layout
 
 namespace atip_layout {
+inline constexpr std::size_t kUse = 5;       // bit 6: unrestricted use
 inline constexpr std::size_t kDiscType = 6;  // bit 7 always set; bit 6 rewritable; bit 2 A1 valid
 inline constexpr std::size_t kLeadIn = 8;    // M, S, F (binary)
 inline constexpr std::size_t kLeadOut = 12;  // M, S, F: last possible lead-out start

@@ -138,11 +138,19 @@ TEST(TocAnswerTest, TwoSessionRecordableDisc) {
            "02 14 00 A2 00 00 00 00 03 27 25"
            "02 14 00 02 00 00 00 00 03 14 00"
            "02 54 00 B0 05 59 25 00 79 59 74")},
+      // Byte 5 bit 6: unrestricted use, as READ DISC INFORMATION of the disc says (byte 7, 0x20).
       {"ATIP", ReadToc(4, 0, 0, 32),
-       Hex("00 1A 00 00 00 00 80 00 61 18 01 00 4F 3B 4A 00"
+       Hex("00 1A 00 00 00 40 80 00 61 18 01 00 4F 3B 4A 00"
            "00 00 00 00 00 00 00 00 00 00 00 00")},
   };
   for (const auto& c : cases) EXPECT_EQ(Answer(drive, c.cdb, 2000), c.expected) << c.name;
+
+  // The two answers that say whether the disc is for unrestricted use agree.
+  const Bytes info = Answer(drive, Bytes{0x51, 0, 0, 0, 0, 0, 0, 0, 34, 0}, 34);
+  const Bytes atip = Answer(drive, ReadToc(4, 0, 0, 32), 32);
+  ASSERT_GE(info.size(), 8u);
+  ASSERT_GE(atip.size(), 6u);
+  EXPECT_EQ((info[7] & 0x20) != 0, (atip[5] & 0x40) != 0);
 }
 
 TEST(TocAnswerTest, AClosedRecordableDiscHasNoNextProgramArea) {
