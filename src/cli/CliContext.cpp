@@ -1,10 +1,10 @@
 #include "cli/CliContext.h"
 
-#include <charconv>
 #include <cstdlib>
 #include <exception>
 
 #include "cli/SafeText.h"
+#include "formats/DriveAddressText.h"
 #include "transport/TransportStartup.h"
 
 namespace korvel::cli {
@@ -21,26 +21,14 @@ std::unique_ptr<machine::Machine> MakeMachine(const GlobalOptions& options) {
   }
 }
 
-bool ParseNumber(const std::string& text, int& value) {
-  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() && !text.empty();
-}
-
 }  // namespace
 
 std::optional<transport::DeviceAddress> ParseDriveAddress(const std::string& text) {
-  const std::size_t colon = text.find(':');
-  if (colon == std::string::npos) return std::nullopt;
-  int adapter = 0;
-  int target = 0;
-  if (!ParseNumber(text.substr(0, colon), adapter) || !ParseNumber(text.substr(colon + 1), target))
-    return std::nullopt;
-  if (adapter < 0 || adapter >= transport::kMaxAdapters || target < 0 ||
-      target >= transport::kTargetsPerAdapter) {
-    return std::nullopt;
-  }
-  return transport::DeviceAddress{static_cast<std::uint8_t>(adapter),
-                                  static_cast<std::uint8_t>(target)};
+  static_assert(formats::kAddressAdapters == transport::kMaxAdapters &&
+                formats::kAddressTargets == transport::kTargetsPerAdapter);
+  const auto address = formats::ParseDriveAddressText(text);
+  if (!address) return std::nullopt;
+  return transport::DeviceAddress{address->first, address->second};
 }
 
 std::unique_ptr<CliContext> CliContext::Make(const GlobalOptions& options,

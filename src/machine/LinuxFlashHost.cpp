@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <stdexcept>
 #include <utility>
 
 #include "platform/linux/MountInfo.h"
@@ -54,11 +53,7 @@ platform::HoldResult LinuxFlashHost::HoldDrive(transport::DeviceAddress address)
 }
 
 std::unique_ptr<platform::SignalShield> LinuxFlashHost::ShieldSignals(const std::string& program) {
-  try {
-    return std::make_unique<platform::linux_host::PosixSignalShield>(program);
-  } catch (const std::logic_error&) {
-    return nullptr;
-  }
+  return platform::linux_host::RaiseSignalShield(program);
 }
 
 }  // namespace korvel::machine

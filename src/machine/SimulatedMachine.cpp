@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <iostream>
-#include <stdexcept>
 #include <string_view>
 
 #ifndef _WIN32
@@ -27,13 +26,7 @@ SimulatedFlashHost::ShieldMaker ProcessSignalShields() {
 #ifdef _WIN32
   return nullptr;
 #else
-  return [](const std::string& program) -> std::unique_ptr<platform::SignalShield> {
-    try {
-      return std::make_unique<platform::linux_host::PosixSignalShield>(program);
-    } catch (const std::logic_error&) {
-      return nullptr;  // another shield is up in this process already
-    }
-  };
+  return platform::linux_host::RaiseSignalShield;
 #endif
 }
 

@@ -143,4 +143,12 @@ void PosixSignalShield::Record(int signal) {
   errno = savedErrno;
 }
 
+std::unique_ptr<SignalShield> RaiseSignalShield(const std::string& program) {
+  try {
+    return std::make_unique<PosixSignalShield>(program);
+  } catch (const std::logic_error&) {
+    return nullptr;
+  }
+}
+
 }  // namespace korvel::platform::linux_host

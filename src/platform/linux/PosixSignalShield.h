@@ -7,6 +7,7 @@
 
 #include <array>
 #include <atomic>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -50,5 +51,8 @@ class PosixSignalShield : public SignalShield {
   std::thread watcher_;
   int wakeWatcher_[2] = {-1, -1};
 };
+
+// The shield of this process, or null while another one is raised.
+std::unique_ptr<SignalShield> RaiseSignalShield(const std::string& program);
 
 }  // namespace korvel::platform::linux_host

@@ -3,10 +3,10 @@
 //     "power": {"source": "battery", "percent": 12},
 //     "drives": {"1:1": {"mounted_at": ["E:\\"], "processes": [{"pid": 4242, "program": "x"}],
 //                        "others_unchecked": true, "flashed_by_another": false}}}
-#include <charconv>
 #include <string>
 
 #include "emulator/JsonFields.h"
+#include "formats/DriveAddressText.h"
 #include "platform/sim/Scenario.h"
 
 namespace korvel::platform::sim {
@@ -36,19 +36,11 @@ PowerReading ReadPower(const json& value, const std::string& path) {
   return power;
 }
 
-// "H:T" with H in 0..7 and T in 0..15, as the programs write an address.
 std::pair<std::uint8_t, std::uint8_t> ReadAddress(const std::string& text,
                                                   const std::string& path) {
-  const std::size_t colon = text.find(':');
-  unsigned adapter = 0, target = 0;
-  const char* end = text.data() + text.size();
-  const bool good =
-      colon != std::string::npos && colon > 0 && colon + 1 < text.size() &&
-      std::from_chars(text.data(), text.data() + colon, adapter).ptr == text.data() + colon &&
-      std::from_chars(text.data() + colon + 1, end, target).ptr == end && adapter < 8 &&
-      target < 16;
-  if (!good) Fail(path, "is not a drive address H:T (adapter 0..7, target 0..15)");
-  return {static_cast<std::uint8_t>(adapter), static_cast<std::uint8_t>(target)};
+  const auto address = formats::ParseDriveAddressText(text);
+  if (!address) Fail(path, "is not a drive address H:T (adapter 0..7, target 0..15)");
+  return *address;
 }
 
 DriveUseSettings ReadDriveUse(const json& value, const std::string& path) {
