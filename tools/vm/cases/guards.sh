@@ -78,10 +78,13 @@ expect flash-revision 'Firmware version: 2\.00 before, 1\.50 now'
 expect_equal flash-one-note "$(grep -c '^note: could not ask logind' "$RIG_STDERR")" 1
 
 # --- Two upgrades at once on one drive: exactly one flashes, the other is refused with 1.
+# The second reads a copy: an upgrade holds its file open alone while it sends it, and the race
+# to see here is the one for the drive.
+cp /tmp/b1.60.bin /tmp/b1.60-copy.bin
 korvelfw --log-commands /tmp/one.log upgrade /tmp/b1.60.bin --drive "$at" --yes \
   </dev/null >/tmp/one.out 2>&1 &
 one=$!
-korvelfw --log-commands /tmp/two.log upgrade /tmp/b1.60.bin --drive "$at" --yes \
+korvelfw --log-commands /tmp/two.log upgrade /tmp/b1.60-copy.bin --drive "$at" --yes \
   </dev/null >/tmp/two.out 2>&1 &
 two=$!
 wait $one
