@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "emulator/ConfigError.h"
-#include "emulator/CueSheet.h"
-#include "emulator/DiscBuilder.h"
-#include "emulator/DiscLayout.h"
-#include "emulator/ImageDiscs.h"
+#include "emulator/disc/DiscBuilder.h"
+#include "emulator/disc/DiscLayout.h"
+#include "emulator/images/CueSheet.h"
+#include "emulator/images/ImageDiscs.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "emulator/ConfigError.h"
-#include "emulator/CueSheet.h"
+#include "emulator/images/CueSheet.h"
 
 namespace {
 

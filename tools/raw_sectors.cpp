@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 
-#include "emulator/DiscSectors.h"
-#include "emulator/SectorErrorCodes.h"
+#include "emulator/disc/DiscSectors.h"
+#include "emulator/disc/SectorErrorCodes.h"
 
 namespace korvel::tools {
 namespace {

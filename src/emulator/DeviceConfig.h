@@ -7,9 +7,9 @@
 #include <optional>
 #include <vector>
 
-#include "emulator/Disc.h"
-#include "emulator/FaultRule.h"
-#include "emulator/SpeedModel.h"
+#include "emulator/disc/Disc.h"
+#include "emulator/drive/FaultRule.h"
+#include "emulator/drive/SpeedModel.h"
 
 namespace korvel::emulator {
 

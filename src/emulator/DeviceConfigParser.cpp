@@ -8,9 +8,9 @@
 
 #include "emulator/ConfigError.h"
 #include "emulator/DeviceFactory.h"
-#include "emulator/DiscJson.h"
 #include "emulator/JsonFields.h"
-#include "emulator/ModePages.h"
+#include "emulator/drive/ModePages.h"
+#include "emulator/images/DiscJson.h"
 
 namespace korvel::emulator {
 namespace {

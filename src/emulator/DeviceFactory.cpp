@@ -1,7 +1,7 @@
 #include "emulator/DeviceFactory.h"
 
-#include "emulator/KorvelDrive.h"
-#include "emulator/OtherMakerDevice.h"
+#include "emulator/drive/KorvelDrive.h"
+#include "emulator/drive/OtherMakerDevice.h"
 
 namespace korvel::emulator {
 

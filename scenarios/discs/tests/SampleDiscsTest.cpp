@@ -8,8 +8,8 @@
 #include <string>
 
 #include "emulator/DeviceFactory.h"
-#include "emulator/ImageFile.h"
 #include "emulator/VirtualClock.h"
+#include "emulator/images/ImageFile.h"
 #include "formats/BigEndian.h"
 #include "platform/sim/Scenario.h"
 #include "platform/sim/SimulatedPc.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "emulator/CueSheet.h"
-#include "emulator/ImageDiscs.h"
+#include "emulator/images/CueSheet.h"
+#include "emulator/images/ImageDiscs.h"
 #include "platform/testing/CaseNames.h"
 
 namespace korvel::emulator {

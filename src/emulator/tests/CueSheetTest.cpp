@@ -1,5 +1,5 @@
 // CUE sheets as text: what each command gives, and every refusal with the line it names.
-#include "emulator/CueSheet.h"
+#include "emulator/images/CueSheet.h"
 
 #include <gtest/gtest.h>
 

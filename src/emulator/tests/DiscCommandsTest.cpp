@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "DeviceTestSupport.h"
-#include "emulator/DiscSectors.h"
+#include "emulator/disc/DiscSectors.h"
 
 namespace korvel::emulator::testing {
 namespace {

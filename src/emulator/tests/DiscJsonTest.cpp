@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "emulator/ConfigError.h"
-#include "emulator/DiscJson.h"
+#include "emulator/images/DiscJson.h"
 
 namespace korvel::emulator {
 namespace {

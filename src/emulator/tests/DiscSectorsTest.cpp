@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "ScratchDirectory.h"
-#include "emulator/DiscSectors.h"
-#include "emulator/ImageFile.h"
+#include "emulator/disc/DiscSectors.h"
+#include "emulator/images/ImageFile.h"
 
 namespace korvel::emulator::testing {
 namespace {

@@ -1,5 +1,5 @@
 // The download buffer behind WRITE BUFFER: made on the first download, gone after a save.
-#include "emulator/FirmwareStore.h"
+#include "emulator/drive/FirmwareStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,13 @@
 // Discs laid out from CUE sheets and ISO images: where each track, pre-gap and lead-out lands,
 // and which bytes of which file each track reads.
-#include "emulator/ImageDiscs.h"
+#include "emulator/images/ImageDiscs.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "emulator/ConfigError.h"
-#include "emulator/DiscBuilder.h"
+#include "emulator/disc/DiscBuilder.h"
 #include "emulator/tests/ScratchDirectory.h"
 
 namespace korvel::emulator {

@@ -1,6 +1,6 @@
 // Image files: reads at any offset, zeros past the end, and no waiting on things that are not
 // files.
-#include "emulator/ImageFile.h"
+#include "emulator/images/ImageFile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "emulator/DiscSectors.h"
+#include "emulator/disc/DiscSectors.h"
 
 namespace korvel::emulator::testing {
 namespace {

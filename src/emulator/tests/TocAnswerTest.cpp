@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "DeviceTestSupport.h"
-#include "emulator/CdText.h"
+#include "emulator/disc/CdText.h"
 
 namespace korvel::emulator::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "emulator/ConfigError.h"
-#include "emulator/ImageFile.h"
+#include "emulator/images/ImageFile.h"
 #include "emulator/tests/ScratchDirectory.h"
 #include "platform/sim/Scenario.h"
 
