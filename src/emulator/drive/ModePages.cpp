@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "emulator/drive/ChangeableFields.h"
 #include "formats/BigEndian.h"
 
 namespace korvel::emulator {
@@ -13,13 +14,6 @@ namespace layout = mode_layout;
 
 constexpr std::uint32_t kUserDataBlock = 2048;
 constexpr std::uint32_t kRawBlock = 2352;
-
-std::vector<std::uint8_t> ChangeableMask(const std::vector<std::uint8_t>& page) {
-  std::vector<std::uint8_t> mask(page.size(), 0xFF);
-  mask[layout::kPageCode] = page[layout::kPageCode];
-  mask[layout::kPageLength] = page[layout::kPageLength];
-  return mask;
-}
 
 }  // namespace
 
@@ -143,7 +137,12 @@ std::optional<SenseCode> ModePageStore::Select(std::span<const std::uint8_t> lis
       return sense::kInvalidFieldInParameterList;
     }
     if (list.size() - at < total) return sense::kParameterListLengthError;
-    if (check && !check(code, list.subspan(at, total))) return sense::kInvalidFieldInParameterList;
+    const std::span<const std::uint8_t> sent = list.subspan(at, total);
+    // A bit the drive does not let change must come back as it is, as SCSI asks of a drive.
+    if (!ChangesOnlyChangeableBits(held->second, sent, ChangeableMask(held->second))) {
+      return sense::kInvalidFieldInParameterList;
+    }
+    if (check && !check(code, sent)) return sense::kInvalidFieldInParameterList;
     // The drive keeps its own page code byte (with its saveable flag).
     std::copy_n(list.begin() + at + 1, total - 1, held->second.begin() + 1);
     at += total;

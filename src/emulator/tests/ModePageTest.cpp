@@ -158,6 +158,87 @@ TEST(ModePageConfigTest, ScenarioPageReplacesTheDefault) {
   EXPECT_EQ(data[14], 0x05);
 }
 
+// MODE SENSE with page control 1 (changeable values), 10-byte form: the bits a host may change.
+TEST(ChangeableValuesTest, EachBuiltInPageShowsOnlyWhatModeSelectTakes) {
+  const struct {
+    std::uint8_t page;
+    Bytes expected;  // the page as the changeable-values answer carries it
+  } cases[] = {
+      {0x01, {0x01, 0x06, 0xFF, 0xFF, 0x00, 0xFF, 0x00, 0x00}},
+      {0x2A, {0x2A, 0x14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {0x31, {0x31, 0x02, 0xFF, 0x00}},
+  };
+  for (const auto& c : cases) {
+    DeviceUnderTest drive(Rz6120());
+    Bytes data(100, 0xEE);
+    const Bytes cdb{0x5A, 0, std::uint8_t(0x40 | c.page), 0, 0, 0, 0, 0, 100, 0};
+    const CommandResult result = drive.In(cdb, data);
+    ASSERT_EQ(result.status, kStatusGood) << int(c.page);
+    ASSERT_EQ(result.transferred, 8 + c.expected.size()) << int(c.page);
+    EXPECT_EQ(Bytes(data.begin() + 8, data.begin() + result.transferred), c.expected)
+        << int(c.page);
+  }
+}
+
+// MODE SELECT holds every sent page against the changeable mask: an echo of the current page
+// is taken, a change to a bit the drive does not let change refuses the whole list.
+TEST(ChangeableValuesTest, ModeSelectRefusesAChangeOutsideTheMask) {
+  // The built-in page 2A as MODE SENSE gives it.
+  const Bytes caps{0x2A, 0x14, 0x03, 0x01, 0x70, 0x71, 0x29, 0x00, 0x10, 0x8A, 0x01,
+                   0x00, 0x08, 0x00, 0x10, 0x8A, 0x00, 0x00, 0x05, 0x83, 0x05, 0x83};
+  auto with = [](Bytes page, std::size_t at, std::uint8_t value) {
+    page[at] = value;
+    return page;
+  };
+  const struct {
+    const char* name;
+    Bytes page;
+    std::uint8_t status;
+  } cases[] = {
+      {"capabilities echoed", caps, kStatusGood},
+      {"capabilities echoed with the PS bit", with(caps, 0, 0xAA), kStatusGood},
+      {"capabilities current read speed", with(caps, 15, 0x00), kStatusCheckCondition},
+      {"capabilities eject claim dropped", with(caps, 6, 0x21), kStatusCheckCondition},
+      {"error recovery retry count", {0x01, 0x06, 0x00, 0x09, 0, 0, 0, 0}, kStatusGood},
+      {"error recovery speed code", {0x01, 0x06, 0x00, 0x00, 0, 0x03, 0, 0}, kStatusGood},
+      {"error recovery reserved byte 4",
+       {0x01, 0x06, 0x00, 0x05, 0x01, 0, 0, 0},
+       kStatusCheckCondition},
+      {"vendor speed setting", {0x31, 0x02, 0x04, 0x00}, kStatusGood},
+      {"vendor speed reserved byte 3", {0x31, 0x02, 0x04, 0x01}, kStatusCheckCondition},
+  };
+  for (const auto& c : cases) {
+    DeviceUnderTest drive(Rz5140());
+    Bytes list{0, 0, 0, 0};
+    list.insert(list.end(), c.page.begin(), c.page.end());
+    const CommandResult result = drive.Out(ModeSelect6(std::uint8_t(list.size())), list);
+    EXPECT_EQ(result.status, c.status) << c.name;
+    if (c.status != kStatusGood) {
+      EXPECT_EQ(SenseOf(result), sense::kInvalidFieldInParameterList) << c.name;
+    }
+    // Page 2A is left as it was by every case, taken or refused.
+    Bytes data(34, 0);
+    ASSERT_EQ(drive.In(ModeSense6(0x2A, 34), data).status, kStatusGood) << c.name;
+    EXPECT_EQ(Bytes(data.begin() + 12, data.end()), caps) << c.name;
+  }
+}
+
+TEST(ChangeableValuesTest, APageOnlyTheScenarioNamesChangesWhole) {
+  json target = Rz5140();
+  target["mode_pages"] = {{"0E", "0E 06 04 00 00 00 01 02"}};
+  DeviceUnderTest drive(target);
+  Bytes data(100, 0);
+  const CommandResult mask = drive.In({0x1A, 0x08, 0x4E, 0, 100, 0}, data);
+  ASSERT_EQ(mask.status, kStatusGood);
+  EXPECT_EQ(Bytes(data.begin() + 4, data.begin() + mask.transferred),
+            (Bytes{0x0E, 0x06, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}));
+  const Bytes list{0, 0, 0, 0, 0x0E, 0x06, 0x05, 0x07, 0, 0, 0x09, 0x0A};
+  ASSERT_EQ(drive.Out(ModeSelect6(12), list).status, kStatusGood);
+  const CommandResult current = drive.In({0x1A, 0x08, 0x0E, 0, 100, 0}, data);
+  EXPECT_EQ(Bytes(data.begin() + 4, data.begin() + current.transferred),
+            Bytes(list.begin() + 4, list.end()));
+}
+
 TEST(SetCdSpeedTest, CurrentSpeedsFollowWithinTheMaximum) {
   const struct {
     std::uint16_t read, write;
