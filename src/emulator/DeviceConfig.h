@@ -40,6 +40,8 @@ struct DeviceConfig {
   // not named here keep the drive's defaults.
   std::map<std::uint8_t, std::vector<std::uint8_t>> modePages;
   std::optional<Disc> disc;
+  // The drive starts with its tray open (the disc, if any, lying on it).
+  bool trayOpen = false;
   // What VENDOR READ 0xF1 reads, mapped as `memory` is for READ DRIVE MEMORY.
   std::vector<MemoryRegion> vendorMemory;
   // The 2 bytes that VENDOR STATUS 0xDE returns.

@@ -64,6 +64,13 @@ SpeedFamily ReadSpeedFamily(const json& value, const std::string& path) {
   Fail(path, "expected \"page-31\" or \"set-cd-speed\"");
 }
 
+bool ReadTrayOpen(const json& value, const std::string& path) {
+  const std::string& text = ReadString(value, path);
+  if (text == "open") return true;
+  if (text == "closed") return false;
+  Fail(path, "expected \"open\" or \"closed\", got \"" + text + "\"");
+}
+
 SenseCode ReadSense(const json& value, const std::string& path) {
   const std::string& text = ReadString(value, path);
   const auto bad = [&] {
@@ -200,7 +207,7 @@ DeviceConfig ParseDeviceConfig(const json& target, const std::string& where,
   RequireKnownKeys(target, where,
                    {"id", "letter", "vendor", "product", "revision", "peripheral", "maker",
                     "faults", "delay_ms", "memory", "mode_pages", "disc", "restart_ms",
-                    "speed_family", "vendor_memory", "vendor_status"});
+                    "speed_family", "vendor_memory", "vendor_status", "tray"});
   DeviceConfig config;
   config.vendor = target.contains("vendor") ? ReadField<8>(target["vendor"], Join(where, "vendor"))
                                             : FieldOf<8>(kKorvelVendor);
@@ -250,6 +257,7 @@ DeviceConfig ParseDeviceConfig(const json& target, const std::string& where,
   }
   if (target.contains("disc"))
     config.disc = ReadDisc(target["disc"], Join(where, "disc"), baseDirectory);
+  if (target.contains("tray")) config.trayOpen = ReadTrayOpen(target["tray"], Join(where, "tray"));
   return config;
 }
 

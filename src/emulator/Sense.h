@@ -39,12 +39,16 @@ namespace sense {
 inline constexpr SenseCode kNoSense{0x00, 0x00, 0x00};
 inline constexpr SenseCode kBecomingReady{0x02, 0x04, 0x01};
 inline constexpr SenseCode kMediumNotPresent{0x02, 0x3A, 0x00};
+inline constexpr SenseCode kMediumNotPresentTrayClosed{0x02, 0x3A, 0x01};
+inline constexpr SenseCode kMediumNotPresentTrayOpen{0x02, 0x3A, 0x02};
 inline constexpr SenseCode kParameterListLengthError{0x05, 0x1A, 0x00};
 inline constexpr SenseCode kInvalidOpcode{0x05, 0x20, 0x00};
 inline constexpr SenseCode kLbaOutOfRange{0x05, 0x21, 0x00};
 inline constexpr SenseCode kInvalidFieldInCdb{0x05, 0x24, 0x00};
 inline constexpr SenseCode kInvalidFieldInParameterList{0x05, 0x26, 0x00};
+inline constexpr SenseCode kMediumRemovalPrevented{0x05, 0x53, 0x02};
 inline constexpr SenseCode kIllegalModeForThisTrack{0x05, 0x64, 0x00};
+inline constexpr SenseCode kMediumMayHaveChanged{0x06, 0x28, 0x00};
 inline constexpr SenseCode kPowerOnReset{0x06, 0x29, 0x00};
 inline constexpr SenseCode kDataPhaseError{0x0B, 0x4B, 0x00};
 }  // namespace sense

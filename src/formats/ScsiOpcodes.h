@@ -47,6 +47,7 @@ inline constexpr std::uint8_t kPlayAudio10 = 0x45;
 inline constexpr std::uint8_t kPlayAudioMsf = 0x47;
 inline constexpr std::uint8_t kPlayAudioTrackIndex = 0x48;
 inline constexpr std::uint8_t kPlayTrackRelative10 = 0x49;
+inline constexpr std::uint8_t kGetEventStatusNotification = 0x4A;
 inline constexpr std::uint8_t kPauseResume = 0x4B;
 inline constexpr std::uint8_t kReadDiscInformation = 0x51;
 inline constexpr std::uint8_t kReadTrackInformation = 0x52;

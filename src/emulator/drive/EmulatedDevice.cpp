@@ -68,7 +68,8 @@ CommandResult EmulatedDevice::Inquiry(const Command& command) {
 }
 
 CommandResult EmulatedDevice::RequestSense(const Command& command) {
-  const SenseData answer = pendingSense_.value_or(MakeSenseData(IdleSense()));
+  // IdleSense may hand over a condition, so it is asked only when no sense is kept.
+  const SenseData answer = pendingSense_ ? *pendingSense_ : MakeSenseData(IdleSense());
   pendingSense_.reset();
   const std::size_t allocation = command.cdb[4];
   return SendToHost(command, std::span(answer).first(std::min(allocation, answer.size())));

@@ -26,7 +26,8 @@ class EmulatedDevice : public ScsiTarget {
  protected:
   // Runs one command that passed the delay and the fault rules; called with the lock held.
   virtual CommandResult Dispatch(const Command& command) = 0;
-  // What REQUEST SENSE reports when no CHECK CONDITION is pending.
+  // What REQUEST SENSE reports when no CHECK CONDITION is pending; a condition it reports (a
+  // UNIT ATTENTION) is thereby delivered.
   virtual SenseCode IdleSense() { return sense::kNoSense; }
 
   CommandResult Inquiry(const Command& command);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "emulator/drive/EventStatus.h"
 #include "formats/ScsiOpcodes.h"
 
 namespace korvel::emulator {
@@ -10,8 +11,40 @@ namespace {
 // READ(6) carries a 21-bit address; the top 3 bits of byte 1 are the old LUN field.
 constexpr std::uint32_t kRead6LastAddress = 0x1FFFFF;
 
+// GET EVENT STATUS NOTIFICATION: the Polled bit in byte 1, the class request in byte 4, the
+// allocation length in bytes 7..8.
+constexpr std::uint8_t kPolledBit = 0x01;
+
 bool AnsweredWhileRestarting(std::uint8_t code) {
   return code == formats::opcode::kInquiry || code == formats::opcode::kRequestSense;
+}
+
+// The commands that report events rather than suffer them never take the UNIT ATTENTION of a
+// disc change.
+bool TakesUnitAttention(std::uint8_t code) {
+  return code != formats::opcode::kInquiry && code != formats::opcode::kRequestSense &&
+         code != formats::opcode::kGetEventStatusNotification;
+}
+
+// The commands that need a loaded disc; everything else (the firmware download among them)
+// works the same with the tray open or empty.
+bool NeedsDisc(std::uint8_t code) {
+  namespace opcode = formats::opcode;
+  switch (code) {
+    case opcode::kTestUnitReady:
+    case opcode::kRead6:
+    case opcode::kRead10:
+    case opcode::kReadCd:
+    case opcode::kReadCapacity:
+    case opcode::kSeek10:
+    case opcode::kReadSubChannel:
+    case opcode::kReadToc:
+    case opcode::kReadDiscInformation:
+    case opcode::kReadTrackInformation:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -24,6 +57,7 @@ KorvelDrive::KorvelDrive(const DeviceConfig& config, Clock& clock)
       memory_(config.memory),
       vendorMemory_(config.vendorMemory),
       disc_(config.disc),
+      tray_(config.disc.has_value(), config.trayOpen),
       modePages_(config.modePages, disc_.Capacity()),
       speed_(config.speedFamily.value_or(SpeedFamilyOfProduct(config.product))) {
   // A vendor-page drive starts at the speed its page 0x31 setting names.
@@ -35,7 +69,8 @@ KorvelDrive::KorvelDrive(const DeviceConfig& config, Clock& clock)
 }
 
 SenseCode KorvelDrive::IdleSense() {
-  return restart_.Restarting(clock().NowMs()) ? sense::kBecomingReady : sense::kNoSense;
+  if (restart_.Restarting(clock().NowMs())) return sense::kBecomingReady;
+  return tray_.TakeUnitAttention() ? sense::kMediumMayHaveChanged : sense::kNoSense;
 }
 
 CommandResult KorvelDrive::Dispatch(const Command& command) {
@@ -45,17 +80,25 @@ CommandResult KorvelDrive::Dispatch(const Command& command) {
     if (restart_.Restarting(now)) return CheckCondition(sense::kBecomingReady);
     if (restart_.TakeUnitAttention(now)) return CheckCondition(sense::kPowerOnReset);
   }
+  if (TakesUnitAttention(code) && tray_.TakeUnitAttention()) {
+    return CheckCondition(sense::kMediumMayHaveChanged);
+  }
+  if (NeedsDisc(code) && !tray_.DiscLoaded()) return CheckCondition(tray_.NotPresentSense());
   switch (code) {
     case formats::opcode::kInquiry:
       return Inquiry(command);
     case formats::opcode::kRequestSense:
       return RequestSense(command);
     case formats::opcode::kTestUnitReady:
-      return TestUnitReady();
+      return Good();
     case formats::opcode::kRezeroUnit:
       return Good();
+    case formats::opcode::kStartStopUnit:
+      return tray_.StartStopUnit(command);
     case formats::opcode::kPreventAllowMediumRemoval:
-      return PreventAllowMediumRemoval(command);
+      return tray_.PreventAllowMediumRemoval(command);
+    case formats::opcode::kGetEventStatusNotification:
+      return GetEventStatusNotification(command);
     case formats::opcode::kWriteBuffer:
       return WriteBuffer(command);
     case formats::opcode::kReadDriveMemory:
@@ -97,15 +140,20 @@ CommandResult KorvelDrive::Dispatch(const Command& command) {
   }
 }
 
-CommandResult KorvelDrive::PreventAllowMediumRemoval(const Command& command) {
-  // Prevent (1) or allow (0), with or without a disc; the drive has no persistent prevention.
-  constexpr std::uint8_t kPreventBit = 0x01;
-  if ((command.cdb[4] & ~kPreventBit) != 0) return CheckCondition(sense::kInvalidFieldInCdb);
-  return Good();
-}
-
-CommandResult KorvelDrive::TestUnitReady() {
-  return disc_.HasDisc() ? Good() : CheckCondition(sense::kMediumNotPresent);
+CommandResult KorvelDrive::GetEventStatusNotification(const Command& command) {
+  if ((command.cdb[1] & kPolledBit) == 0) return CheckCondition(sense::kInvalidFieldInCdb);
+  const std::vector<std::uint8_t> answer =
+      EventStatusAnswer(command.cdb[4], {tray_.PeekMediaEvent(), tray_.open(), tray_.DiscLoaded()});
+  const std::size_t allocation = command.Field(7, 2);
+  const CommandResult result =
+      SendToHost(command, std::span(answer).first(std::min(allocation, answer.size())));
+  // An event counts as reported once its descriptor has reached the host.
+  if (result.status == kStatusGood &&
+      result.transferred >=
+          event_status_layout::kHeaderLength + event_status_layout::kMediaDescriptorLength) {
+    tray_.MediaEventReported();
+  }
+  return result;
 }
 
 CommandResult KorvelDrive::WriteBuffer(const Command& command) {
@@ -122,6 +170,7 @@ CommandResult KorvelDrive::WriteBuffer(const Command& command) {
   if (outcome.savedRevision) {
     SetRevision(*outcome.savedRevision);
     restart_.Begin(clock().NowMs());
+    tray_.Reset();
   }
   return Good(length);
 }
@@ -141,6 +190,7 @@ CommandResult KorvelDrive::ModeSense(const Command& command, bool tenByte) {
   const std::uint8_t pageCode = command.cdb[2] & mode_layout::kPageCodeMask;
   const auto control = static_cast<PageControl>(command.cdb[2] >> 6);
   const bool disableBlockDescriptors = (command.cdb[1] & 0x08) != 0;
+  modePages_.SetCurrentLockState(tray_.locked());
   const auto answer = tenByte ? modePages_.Sense10(pageCode, control)
                               : modePages_.Sense6(pageCode, control, !disableBlockDescriptors);
   if (!answer) return CheckCondition(sense::kInvalidFieldInCdb);

@@ -12,6 +12,7 @@
 #include "emulator/drive/ModePages.h"
 #include "emulator/drive/RestartTracker.h"
 #include "emulator/drive/SpeedModel.h"
+#include "emulator/drive/Tray.h"
 
 namespace korvel::emulator {
 
@@ -24,10 +25,8 @@ class KorvelDrive : public EmulatedDevice {
   SenseCode IdleSense() override;
 
  private:
-  CommandResult TestUnitReady();
-  // The tray lock that the capabilities page (0x2A) announces; the kernel's CD-ROM driver
-  // locks the tray on every open.
-  CommandResult PreventAllowMediumRemoval(const Command& command);
+  // Polled only, media class only: the kernel's CD-ROM driver polls it for disc changes.
+  CommandResult GetEventStatusNotification(const Command& command);
   CommandResult WriteBuffer(const Command& command);
   // READ DRIVE MEMORY and VENDOR READ 0xF1: bytes of one mapped memory.
   CommandResult ReadMemory(const Command& command, const DriveMemory& memory, std::uint64_t address,
@@ -44,6 +43,9 @@ class KorvelDrive : public EmulatedDevice {
   DriveMemory memory_;
   DriveMemory vendorMemory_;
   DiscCommands disc_;  // before modePages_, whose block descriptor counts its blocks
+  // The eject, the load and the lock that the capabilities page (0x2A) announces; the kernel's
+  // CD-ROM driver locks the tray on every open.
+  Tray tray_;
   ModePageStore modePages_;
   SpeedModel speed_;
 };

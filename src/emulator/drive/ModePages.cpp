@@ -180,6 +180,14 @@ std::optional<std::uint8_t> ModePageStore::CurrentPageByte(std::uint8_t pageCode
   return page->second[offset];
 }
 
+void ModePageStore::SetCurrentLockState(bool locked) {
+  auto caps = current_.find(kCapabilitiesPage);
+  if (caps == current_.end()) return;
+  std::uint8_t& mechanism = caps->second[layout::kMechanism];
+  mechanism = static_cast<std::uint8_t>(locked ? mechanism | layout::kLockStateBit
+                                               : mechanism & ~layout::kLockStateBit);
+}
+
 void ModePageStore::SetCurrentReadSpeed(std::uint16_t readKbps) {
   auto caps = current_.find(kCapabilitiesPage);
   if (caps == current_.end()) return;

@@ -31,7 +31,10 @@ inline constexpr std::size_t kPageCode = 0;
 inline constexpr std::size_t kPageLength = 1;
 inline constexpr std::uint8_t kPageCodeMask = 0x3F;
 inline constexpr std::uint8_t kAllPages = 0x3F;
-// Capabilities page 0x2A, speeds in kB/s, 2 bytes each.
+// Capabilities page 0x2A: the mechanism byte, whose lock state bit tells whether a host holds
+// the tray locked; speeds in kB/s, 2 bytes each.
+inline constexpr std::size_t kMechanism = 6;
+inline constexpr std::uint8_t kLockStateBit = 0x02;
 inline constexpr std::size_t kMaxReadSpeed = 8;
 inline constexpr std::size_t kCurrentReadSpeed = 14;
 inline constexpr std::size_t kMaxWriteSpeed = 18;
@@ -79,6 +82,9 @@ class ModePageStore {
   void SetCurrentSpeeds(std::uint16_t readKbps, std::uint16_t writeKbps);
   // The same for the read speed alone.
   void SetCurrentReadSpeed(std::uint16_t readKbps);
+
+  // The lock state bit of the current capabilities page.
+  void SetCurrentLockState(bool locked);
 
   // Byte `offset` of the current page `pageCode`; nothing when the drive does not hold it.
   std::optional<std::uint8_t> CurrentPageByte(std::uint8_t pageCode, std::size_t offset) const;

@@ -326,7 +326,7 @@ TEST(NoDiscTest, DiscCommandsAreNotReadyOthersUnknown) {
   };
   for (const Bytes& cdb : notReady) {
     Bytes data(64);
-    EXPECT_EQ(SenseOf(drive.In(cdb, data)), sense::kMediumNotPresent) << int(cdb[0]);
+    EXPECT_EQ(SenseOf(drive.In(cdb, data)), sense::kMediumNotPresentTrayClosed) << int(cdb[0]);
   }
   Bytes status(2, 0xEE);
   EXPECT_EQ(drive.In({0xDE, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, status).status, kStatusGood);

@@ -73,10 +73,10 @@ TEST(ReadDriveMemoryTest, MappedRangesOnly) {
 TEST(DiscReadTest, NoDiscIsNotReady) {
   DeviceUnderTest drive(Rz6120());
   Bytes data(2352, 0);
-  EXPECT_EQ(SenseOf(drive.NoData({0, 0, 0, 0, 0, 0})), sense::kMediumNotPresent);
-  EXPECT_EQ(SenseOf(drive.In({0x08, 0, 0, 0, 1, 0}, data)), sense::kMediumNotPresent);
+  EXPECT_EQ(SenseOf(drive.NoData({0, 0, 0, 0, 0, 0})), sense::kMediumNotPresentTrayClosed);
+  EXPECT_EQ(SenseOf(drive.In({0x08, 0, 0, 0, 1, 0}, data)), sense::kMediumNotPresentTrayClosed);
   EXPECT_EQ(SenseOf(drive.In({0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xF8, 0, 0}, data)),
-            sense::kMediumNotPresent);
+            sense::kMediumNotPresentTrayClosed);
 }
 
 TEST(DiscReadTest, UserDataAndRawSectorsAgree) {

@@ -184,7 +184,7 @@ TEST(TocAnswerTest, RefusedFormatsAndNumbers) {
       {pressed, ReadToc(2, 0, 2, 32), sense::kInvalidFieldInCdb},  // no session 2
       {blank, ReadToc(0, 0, 0, 32), sense::kInvalidFieldInCdb},
       {blank, ReadToc(2, 0, 0, 32), sense::kInvalidFieldInCdb},
-      {empty, ReadToc(0, 0, 0, 32), sense::kMediumNotPresent},
+      {empty, ReadToc(0, 0, 0, 32), sense::kMediumNotPresentTrayClosed},
   };
   for (const auto& c : cases) {
     Bytes data(32);

@@ -286,11 +286,13 @@ TEST(CommandEntryTest, EmulatedDriveAnswersThroughTheRing) {
   EXPECT_EQ(region.UserFlags(inquiry), layout::kReadLengthValid);
   EXPECT_EQ(region.ReadLength(inquiry), served[0].result.transferred);
   EXPECT_LT(served[0].result.transferred, 96u);
-  // No disc in the drive.
+  // No disc in the drive, its tray closed.
   EXPECT_EQ(region.Status(ready), 0x02);
-  EXPECT_EQ(emulator::SenseCodeOf(served[1].result.sense), emulator::sense::kMediumNotPresent);
+  EXPECT_EQ(emulator::SenseCodeOf(served[1].result.sense),
+            emulator::sense::kMediumNotPresentTrayClosed);
   EXPECT_EQ(region.Sense(ready)[2], 0x02);
   EXPECT_EQ(region.Sense(ready)[12], 0x3A);
+  EXPECT_EQ(region.Sense(ready)[13], 0x01);
 }
 
 // The sense goes to the kernel with the CHECK CONDITION: the drive has delivered it then, so a
