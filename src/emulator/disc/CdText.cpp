@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "emulator/disc/SubChannel.h"
 #include "formats/BigEndian.h"
 
 namespace korvel::emulator {
@@ -85,14 +86,8 @@ std::size_t AddTextPacks(PackWriter& writer, std::uint8_t type,
 }  // namespace
 
 std::uint16_t CdTextCrc(std::span<const std::uint8_t> packBytes) {
-  std::uint16_t crc = 0;
-  for (std::uint8_t byte : packBytes) {
-    crc ^= static_cast<std::uint16_t>(byte << 8);
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = static_cast<std::uint16_t>((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
-    }
-  }
-  return static_cast<std::uint16_t>(~crc);
+  // Packs travel in the sub-channel and carry the Q channel's CRC.
+  return SubChannelCrc(packBytes);
 }
 
 std::vector<std::uint8_t> CdTextPacks(const Disc& disc) {

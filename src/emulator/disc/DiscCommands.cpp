@@ -6,6 +6,7 @@
 #include "emulator/disc/DiscInfoAnswers.h"
 #include "emulator/disc/DiscSectors.h"
 #include "emulator/disc/DiscTime.h"
+#include "emulator/disc/SubChannel.h"
 #include "emulator/disc/TocAnswers.h"
 #include "formats/BigEndian.h"
 
@@ -48,6 +49,10 @@ enum class ExpectedSector : std::uint8_t {
   Mode2Form2 = 5
 };
 constexpr std::uint8_t kLastSectorType = 5;
+
+// The most a READ CD block carries: a whole sector, the C2 bits with the block error byte and
+// its pad, raw P-W.
+constexpr std::size_t kMaxBlockSize = kRawSectorSize + kC2AndBlockErrorSize + kRawSubChannelSize;
 
 // A blank disc reports the block before the 150-block lead-in gap as its last: -151.
 constexpr std::uint32_t kBlankLastBlock = 0xFFFFFF69;
@@ -185,7 +190,9 @@ CommandResult DiscCommands::ReadCd(const Command& command) {
   const auto lba = static_cast<std::uint32_t>(command.Field(2, 4));
   const auto count = static_cast<std::uint32_t>(command.Field(6, 3));
   const std::uint8_t fields = command.cdb[9];
-  if (sectorType > kLastSectorType || !ReadCdFieldsValid(fields) || command.cdb[10] != 0) {
+  const std::uint8_t subChannel = command.cdb[10];
+  if (sectorType > kLastSectorType || !ReadCdFieldsValid(fields) ||
+      !ReadCdSubChannelValid(subChannel)) {
     return CheckCondition(sense::kInvalidFieldInCdb);
   }
   const auto expected = static_cast<ExpectedSector>(sectorType);
@@ -206,7 +213,8 @@ CommandResult DiscCommands::ReadCd(const Command& command) {
     return false;
   };
   return SendSectors(
-      command, lba, count, [fields](TrackMode mode) { return ReadCdSelection(fields, mode); },
+      command, lba, count,
+      [fields, subChannel](TrackMode mode) { return ReadCdSelection(fields, subChannel, mode); },
       accepts);
 }
 
@@ -235,17 +243,28 @@ CommandResult DiscCommands::SendSectors(const Command& command, std::uint32_t lb
   const std::size_t wanted =
       static_cast<std::size_t>(std::min<std::uint64_t>(total, command.data.size()));
   std::array<std::uint8_t, kRawSectorSize> sector{};
+  std::array<std::uint8_t, kMaxBlockSize> out{};
   std::size_t done = 0;
   for (auto block = static_cast<std::int32_t>(lba); done < wanted; ++block) {
     const DiscTrack& track = *layout.TrackAt(block);
     BuildRawSector(track, block, sector);
     const SectorSelection selection = selector(track.mode);
-    for (std::size_t i = 0; i < selection.count && done < wanted; ++i) {
-      const SectorPart& part = selection.parts[i];
-      const std::size_t piece = std::min(part.length, wanted - done);
-      std::copy_n(sector.begin() + part.offset, piece, command.data.begin() + done);
-      done += piece;
+    std::size_t size = 0;
+    const auto append = [&out, &size](std::span<const std::uint8_t> bytes) {
+      std::copy(bytes.begin(), bytes.end(), out.begin() + size);
+      size += bytes.size();
+    };
+    for (std::size_t i = 0; i < selection.count; ++i) {
+      append(std::span(sector).subspan(selection.parts[i].offset, selection.parts[i].length));
     }
+    // A disc of the model reads without errors: every C2 bit and the block error byte are 0.
+    std::fill_n(out.begin() + size, selection.c2Length, 0);
+    size += selection.c2Length;
+    if (selection.subChannel == SubChannelField::RawPw) append(RawSubChannel(layout.QAt(block)));
+    if (selection.subChannel == SubChannelField::FormattedQ) append(FormattedQ(layout.QAt(block)));
+    const std::size_t piece = std::min(size, wanted - done);
+    std::copy_n(out.begin(), piece, command.data.begin() + done);
+    done += piece;
   }
   return Good(static_cast<std::uint32_t>(wanted));
 }

@@ -1,6 +1,7 @@
 #include "emulator/disc/SectorSelection.h"
 
 #include "emulator/disc/DiscSectors.h"
+#include "emulator/disc/SubChannel.h"
 
 namespace korvel::emulator {
 
@@ -8,8 +9,18 @@ namespace fields_bits = read_cd_fields;
 namespace layout = raw_sector_layout;
 
 std::size_t SectorSelection::Size() const {
-  std::size_t size = 0;
+  std::size_t size = c2Length;
   for (std::size_t i = 0; i < count; ++i) size += parts[i].length;
+  switch (subChannel) {
+    case SubChannelField::None:
+      break;
+    case SubChannelField::RawPw:
+      size += kRawSubChannelSize;
+      break;
+    case SubChannelField::FormattedQ:
+      size += kFormattedQSize;
+      break;
+  }
   return size;
 }
 
@@ -18,16 +29,36 @@ void SectorSelection::Add(std::size_t offset, std::size_t length) {
 }
 
 bool ReadCdFieldsValid(std::uint8_t fields) {
-  if (fields & (fields_bits::kErrorFlags | fields_bits::kReserved)) return false;
+  if (fields & fields_bits::kReserved) return false;
+  if ((fields & fields_bits::kErrorField) == fields_bits::kErrorField) return false;
   if ((fields & fields_bits::kSync) && !(fields & fields_bits::kHeader)) return false;
   if ((fields & fields_bits::kEdcEcc) && !(fields & fields_bits::kUserData)) return false;
   return true;
 }
 
-SectorSelection ReadCdSelection(std::uint8_t fields, TrackMode mode) {
+bool ReadCdSubChannelValid(std::uint8_t subChannel) {
+  return subChannel == read_cd_sub_channel::kNone || subChannel == read_cd_sub_channel::kRawPw ||
+         subChannel == read_cd_sub_channel::kFormattedQ;
+}
+
+SectorSelection ReadCdSelection(std::uint8_t fields, std::uint8_t subChannel, TrackMode mode) {
   SectorSelection selection;
+  switch (fields & fields_bits::kErrorField) {
+    case fields_bits::kC2ErrorBits:
+      selection.c2Length = kC2ErrorBitsSize;
+      break;
+    case fields_bits::kC2AndBlockError:
+      selection.c2Length = kC2AndBlockErrorSize;
+      break;
+    default:
+      break;
+  }
+  if (subChannel == read_cd_sub_channel::kRawPw) selection.subChannel = SubChannelField::RawPw;
+  if (subChannel == read_cd_sub_channel::kFormattedQ) {
+    selection.subChannel = SubChannelField::FormattedQ;
+  }
   if (mode == TrackMode::Audio) {
-    if (fields != 0) selection.Add(0, kRawSectorSize);
+    if (fields & fields_bits::kSectorFields) selection.Add(0, kRawSectorSize);
     return selection;
   }
   const bool xa = mode == TrackMode::Mode2Xa;

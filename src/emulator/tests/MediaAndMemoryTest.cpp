@@ -122,10 +122,12 @@ TEST(DiscReadTest, BeyondTheDiscAndBadFields) {
       {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x20, 0, 0}, {}},                         // the header alone
       {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x80, 0, 0}, sense::kInvalidFieldInCdb},  // sync, no header
       {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0x08, 0, 0}, sense::kInvalidFieldInCdb},  // EDC, no data
-      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xFC, 0, 0}, sense::kInvalidFieldInCdb},  // C2 errors
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xFC, 0, 0}, {}},  // C2 bits and block error byte
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xFE, 0, 0}, sense::kInvalidFieldInCdb},     // C2 field 11
       {{0xBE, 0x18, 0, 0, 0, 0, 0, 0, 1, 0x10, 0, 0}, sense::kInvalidFieldInCdb},  // type 6
       {{0xBE, 0x04, 0, 0, 0, 0, 0, 0, 1, 0x10, 0, 0}, sense::kIllegalModeForThisTrack},
-      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xF8, 0x01, 0}, sense::kInvalidFieldInCdb},
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xF8, 0x01, 0}, {}},                         // raw P-W
+      {{0xBE, 0, 0, 0, 0, 0, 0, 0, 1, 0xF8, 0x04, 0}, sense::kInvalidFieldInCdb},  // R-W
   };
   DeviceUnderTest drive(Rz5140());
   for (const auto& c : cases) {
