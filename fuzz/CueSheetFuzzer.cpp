@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "emulator/ConfigError.h"
+#include "emulator/disc/DiscCodes.h"
 #include "emulator/images/CueSheet.h"
 
 namespace {
@@ -26,10 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (sheet.tracks.empty() || sheet.tracks.size() > 99 || sheet.files.size() > 99) {
       __builtin_trap();
     }
+    // READ SUB-CHANNEL copies the codes into fields of fixed size.
+    if (!sheet.catalog.empty() && korvel::emulator::CatalogFault(sheet.catalog)) __builtin_trap();
     for (std::size_t t = 0; t < sheet.tracks.size(); ++t) {
       const auto& track = sheet.tracks[t];
       if (track.number != t + 1 || track.session == 0) __builtin_trap();
       if (t > 0 && track.session < sheet.tracks[t - 1].session) __builtin_trap();
+      if (!track.isrc.empty() && korvel::emulator::IsrcFault(track.isrc)) __builtin_trap();
       CheckPosition(track.index1, sheet);
       if (track.index0) CheckPosition(*track.index0, sheet);
     }

@@ -44,6 +44,9 @@ struct DiscTrack {
   bool packet = false;
   std::string title;  // CD-TEXT, empty when the disc has none for this track
   std::string performer;
+  // The International Standard Recording Code that the track's Q channel carries (DiscCodes.h),
+  // empty when it carries none.
+  std::string isrc;
 };
 
 struct DiscSession {
@@ -77,6 +80,9 @@ struct Disc {
   std::optional<Atip> atip;  // recordable discs only
   std::string title;         // CD-TEXT for the whole disc
   std::string performer;
+  // The media catalog number that the Q channel carries (DiscCodes.h), empty when it carries
+  // none.
+  std::string catalog;
   // The files of this machine the disc was read from (a CUE sheet and the files it names, or an
   // ISO image); none for a disc described in the scenario itself.
   std::vector<std::filesystem::path> imageFiles;

@@ -7,6 +7,7 @@
 #include "emulator/disc/DiscSectors.h"
 #include "emulator/disc/DiscTime.h"
 #include "emulator/disc/SubChannel.h"
+#include "emulator/disc/SubChannelAnswers.h"
 #include "emulator/disc/TocAnswers.h"
 #include "formats/BigEndian.h"
 
@@ -20,24 +21,8 @@ constexpr std::uint8_t kTocFormatMask = 0x0F;
 constexpr std::size_t kTocControlByte = 9;
 constexpr std::uint8_t kTocControlFormatShift = 6;
 
-// READ SUB-CHANNEL: SubQ bit in byte 2, the data format in byte 3.
+// READ SUB-CHANNEL: SubQ bit in byte 2, the data format in byte 3, the track in byte 6.
 constexpr std::uint8_t kSubQBit = 0x40;
-constexpr std::uint8_t kCurrentPosition = 0x01;
-// No play operation is ever running on this drive.
-constexpr std::uint8_t kNoAudioStatus = 0x15;
-
-namespace sub_channel_layout {
-constexpr std::size_t kAudioStatus = 1;
-constexpr std::size_t kDataLength = 2;  // 2 bytes
-constexpr std::size_t kHeaderSize = 4;
-constexpr std::size_t kFormat = 4;
-constexpr std::size_t kAdrControl = 5;
-constexpr std::size_t kTrack = 6;
-constexpr std::size_t kIndex = 7;
-constexpr std::size_t kAbsolute = 8;
-constexpr std::size_t kRelative = 12;
-constexpr std::size_t kPositionSize = 16;
-}  // namespace sub_channel_layout
 
 // READ CD byte 1: the sector type the host expects.
 enum class ExpectedSector : std::uint8_t {
@@ -60,19 +45,6 @@ constexpr std::uint32_t kBlankLastBlock = 0xFFFFFF69;
 CommandResult SendAnswer(const Command& command, const std::vector<std::uint8_t>& answer,
                          std::size_t allocation) {
   return SendToHost(command, std::span(answer).first(std::min(allocation, answer.size())));
-}
-
-// A relative address in M:S:F: the Q channel counts a pre-gap down to index 1.
-void PutRelativeAddress(std::uint8_t* out, std::int32_t relative, bool msf) {
-  if (!msf) {
-    formats::PutBigEndian(out, static_cast<std::uint32_t>(relative), 4);
-    return;
-  }
-  const Msf time = MsfOfFrames(relative < 0 ? -relative : relative);
-  out[0] = 0;
-  out[1] = time.minute;
-  out[2] = time.second;
-  out[3] = time.frame;
 }
 
 }  // namespace
@@ -117,26 +89,13 @@ CommandResult DiscCommands::ReadToc(const Command& command) const {
 }
 
 CommandResult DiscCommands::ReadSubChannel(const Command& command) const {
-  namespace layout = sub_channel_layout;
   if (!disc_) return CheckCondition(sense::kMediumNotPresent);
   if (disc_->blank) return CheckCondition(sense::kInvalidFieldInCdb);
-  const bool msf = (command.cdb[1] & kMsfBit) != 0;
-  const bool subQ = (command.cdb[2] & kSubQBit) != 0;
-  if (subQ && command.cdb[3] != kCurrentPosition) return CheckCondition(sense::kInvalidFieldInCdb);
-  std::vector<std::uint8_t> answer(subQ ? layout::kPositionSize : layout::kHeaderSize);
-  answer[layout::kAudioStatus] = kNoAudioStatus;
-  formats::PutBigEndian(answer.data() + layout::kDataLength, answer.size() - layout::kHeaderSize,
-                        2);
-  if (subQ) {
-    const QChannel q = Layout().QAt(position_);
-    answer[layout::kFormat] = kCurrentPosition;
-    answer[layout::kAdrControl] = q.adrControl;
-    answer[layout::kTrack] = q.track;
-    answer[layout::kIndex] = q.index;
-    PutAddress(answer.data() + layout::kAbsolute, q.absolute, msf);
-    PutRelativeAddress(answer.data() + layout::kRelative, q.relative, msf);
-  }
-  return SendAnswer(command, answer, command.Field(7, 2));
+  const SubChannelRequest request{(command.cdb[1] & kMsfBit) != 0, (command.cdb[2] & kSubQBit) != 0,
+                                  command.cdb[3], command.cdb[6]};
+  const auto answer = SubChannelAnswer(Layout(), position_, request);
+  if (!answer) return CheckCondition(sense::kInvalidFieldInCdb);
+  return SendAnswer(command, *answer, command.Field(7, 2));
 }
 
 CommandResult DiscCommands::Seek10(const Command& command) {

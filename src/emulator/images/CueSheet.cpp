@@ -6,6 +6,7 @@
 
 #include "emulator/ConfigError.h"
 #include "emulator/disc/CdText.h"
+#include "emulator/disc/DiscCodes.h"
 
 namespace korvel::emulator {
 namespace {
@@ -24,8 +25,8 @@ constexpr std::array<TrackTypeName, 4> kTrackTypes{{{"AUDIO", CueTrackType::Audi
                                                     {"MODE2/2352", CueTrackType::Mode2_2352}}};
 
 // Commands that a sheet may hold and that say nothing the disc model keeps.
-constexpr std::array<std::string_view, 8> kCommandsReadPast{
-    "CATALOG", "CDTEXTFILE", "FLAGS", "ISRC", "SONGWRITER", "COMPOSER", "ARRANGER", "MESSAGE"};
+constexpr std::array<std::string_view, 6> kCommandsReadPast{"CDTEXTFILE", "FLAGS",    "SONGWRITER",
+                                                            "COMPOSER",   "ARRANGER", "MESSAGE"};
 
 std::string Upper(std::string_view text) {
   std::string upper(text);
@@ -127,6 +128,10 @@ class SheetReader {
       ReadGap(command, arguments);
     } else if (command == "TITLE" || command == "PERFORMER") {
       ReadText(command, arguments);
+    } else if (command == "CATALOG") {
+      ReadCatalog(arguments);
+    } else if (command == "ISRC") {
+      ReadIsrc(arguments);
     } else if (std::find(kCommandsReadPast.begin(), kCommandsReadPast.end(), command) ==
                kCommandsReadPast.end()) {
       Fail(line_, "unknown command \"" + words[0] + "\"");
@@ -208,6 +213,7 @@ class SheetReader {
     track_->line = line_;
     sessionOpened_ = false;
     lastIndex_.reset();
+    isrcLine_ = 0;
   }
 
   void ReadIndex(const std::vector<std::string>& arguments) {
@@ -268,6 +274,35 @@ class SheetReader {
     field = arguments[0];
   }
 
+  // The disc's own code, so it stands before the files as TITLE of the disc does before the
+  // tracks; once only.
+  void ReadCatalog(const std::vector<std::string>& arguments) {
+    RequireArguments(arguments, 1, "CATALOG and its 13 digits");
+    if (catalogLine_ != 0) {
+      Fail(line_, "CATALOG given twice (first on line " + std::to_string(catalogLine_) + ")");
+    }
+    if (!sheet_.files.empty()) {
+      Fail(line_, "CATALOG after a FILE; it belongs to the disc and comes before the first FILE");
+    }
+    if (auto fault = CatalogFault(arguments[0])) Fail(line_, "CATALOG " + *fault);
+    sheet_.catalog = arguments[0];
+    catalogLine_ = line_;
+  }
+
+  // A track's code: after its TRACK and before its first INDEX, once.
+  void ReadIsrc(const std::vector<std::string>& arguments) {
+    RequireArguments(arguments, 1, "ISRC CCOOOYYSSSSS");
+    if (!track_) Fail(line_, "ISRC outside a TRACK");
+    if (lastIndex_) Fail(line_, "ISRC after an INDEX; it comes before the track's INDEX lines");
+    if (isrcLine_ != 0) {
+      Fail(line_, "ISRC given twice for track " + std::to_string(track_->number) +
+                      " (first on line " + std::to_string(isrcLine_) + ")");
+    }
+    if (auto fault = IsrcFault(arguments[0])) Fail(line_, "ISRC " + *fault);
+    track_->isrc = arguments[0];
+    isrcLine_ = line_;
+  }
+
   // Ends the open track: it must have its start, and all tracks that start in one file must
   // share one sector size, as the file holds their blocks one after another.
   void FinishTrack() {
@@ -297,6 +332,8 @@ class SheetReader {
   std::uint8_t session_ = 1;
   bool sessionOpened_ = false;  // a REM SESSION waits for its first TRACK
   int sessionLine_ = 0;
+  int catalogLine_ = 0;  // of the CATALOG, 0 before one
+  int isrcLine_ = 0;     // of the open track's ISRC, 0 before one
 };
 
 }  // namespace

@@ -42,7 +42,8 @@ struct CueTrack {
   std::uint32_t postgap = 0;          // frames after the track not held in the file (POSTGAP)
   std::string title;                  // CD-TEXT
   std::string performer;
-  int line = 0;  // of the TRACK command
+  std::string isrc;  // ISRC, before the track's first INDEX
+  int line = 0;      // of the TRACK command
 };
 
 struct CueSheet {
@@ -50,14 +51,16 @@ struct CueSheet {
   std::vector<CueTrack> tracks;  // numbered 1, 2, 3 ... in order; at least one
   std::string title;             // CD-TEXT of the whole disc
   std::string performer;
+  std::string catalog;  // CATALOG, before the first FILE
 };
 
 // Reads a CUE sheet. `name` names it in error messages, which throw ConfigError as
 // "NAME line N: fault". What is taken: FILE "name" BINARY; TRACK nn AUDIO | MODE1/2048 |
 // MODE1/2352 | MODE2/2352; INDEX nn mm:ss:ff; PREGAP and POSTGAP mm:ss:ff; TITLE and PERFORMER
 // before the first TRACK (the disc's) and after one (the track's), in printable ASCII as CD-TEXT
-// holds them (kMaxCdTextLength); REM SESSION nn. REM comments,
-// CATALOG, ISRC, FLAGS, CDTEXTFILE, SONGWRITER, COMPOSER, ARRANGER and MESSAGE are read past.
+// holds them (kMaxCdTextLength); REM SESSION nn; CATALOG (13 digits, before the first FILE) and
+// ISRC (CCOOOYYSSSSS, in a TRACK before its first INDEX), each checked as DiscCodes.h says. REM
+// comments, FLAGS, CDTEXTFILE, SONGWRITER, COMPOSER, ARRANGER and MESSAGE are read past.
 CueSheet ParseCueSheet(std::string_view text, std::string_view name);
 
 }  // namespace korvel::emulator

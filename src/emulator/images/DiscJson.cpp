@@ -6,6 +6,7 @@
 #include "emulator/JsonFields.h"
 #include "emulator/disc/CdText.h"
 #include "emulator/disc/DiscBuilder.h"
+#include "emulator/disc/DiscCodes.h"
 #include "emulator/disc/DiscTime.h"
 #include "emulator/images/ImageDiscJson.h"
 
@@ -76,13 +77,22 @@ TrackMode ReadTrackMode(const json& value, const std::string& path) {
   Fail(path, "expected \"audio\", \"mode1\" or \"mode2\", got \"" + text + "\"");
 }
 
+// A code of the Q channel as `fault` (DiscCodes.h) checks it.
+std::string ReadCode(const json& value, const std::string& path,
+                     std::optional<std::string> (*fault)(std::string_view)) {
+  const std::string& text = ReadString(value, path);
+  if (auto why = fault(text)) Fail(path, *why);
+  return text;
+}
+
 std::int32_t ReadBlockCount(const json& value, const std::string& path) {
   return static_cast<std::int32_t>(ReadUnsigned(value, path, kMaxLeadOut));
 }
 
 void ReadTrack(const json& value, const std::string& path, bool firstOfLaterSession, Disc& disc) {
   RequireObject(value, path);
-  RequireKnownKeys(value, path, {"mode", "blocks", "pregap", "title", "performer", "packet"});
+  RequireKnownKeys(value, path,
+                   {"mode", "blocks", "pregap", "title", "performer", "packet", "isrc"});
   if (!value.contains("blocks")) Fail(Join(path, "blocks"), "required");
   const std::int32_t blocks = ReadBlockCount(value["blocks"], Join(path, "blocks"));
   if (blocks == 0) Fail(Join(path, "blocks"), "a track holds at least one block");
@@ -98,10 +108,11 @@ void ReadTrack(const json& value, const std::string& path, bool firstOfLaterSess
     track->performer = ReadCdTextString(value["performer"], Join(path, "performer"));
   }
   if (value.contains("packet")) track->packet = ReadBool(value["packet"], Join(path, "packet"));
+  if (value.contains("isrc")) track->isrc = ReadCode(value["isrc"], Join(path, "isrc"), IsrcFault);
 }
 
 Disc ReadDescribedDisc(const json& value, const std::string& path) {
-  RequireKnownKeys(value, path, {"sessions", "title", "performer"}, kDiscModifierKeys);
+  RequireKnownKeys(value, path, {"sessions", "title", "performer", "catalog"}, kDiscModifierKeys);
   const std::string sessionsPath = Join(path, "sessions");
   const json& sessions = value["sessions"];
   RequireList(sessions, sessionsPath);
@@ -125,6 +136,9 @@ Disc ReadDescribedDisc(const json& value, const std::string& path) {
   if (value.contains("title")) disc.title = ReadCdTextString(value["title"], Join(path, "title"));
   if (value.contains("performer")) {
     disc.performer = ReadCdTextString(value["performer"], Join(path, "performer"));
+  }
+  if (value.contains("catalog")) {
+    disc.catalog = ReadCode(value["catalog"], Join(path, "catalog"), CatalogFault);
   }
   const std::size_t packs = CdTextPacks(disc).size() / cd_text_layout::kPackSize;
   if (packs > kMaxCdTextPacks) {

@@ -49,6 +49,7 @@ class CueLayout {
     Disc disc;
     disc.title = sheet_.title;
     disc.performer = sheet_.performer;
+    disc.catalog = sheet_.catalog;
     for (std::size_t t = 0; t < sheet_.tracks.size(); ++t) {
       const CueTrack& cue = sheet_.tracks[t];
       const bool newSession = t > 0 && cue.session != sheet_.tracks[t - 1].session;
@@ -75,6 +76,7 @@ class CueLayout {
                                        static_cast<std::int32_t>(pregap));
         track.title = cue.title;
         track.performer = cue.performer;
+        track.isrc = cue.isrc;
         const std::size_t file = cue.index1.file;
         track.data = TrackData{
             files_ != nullptr ? (*files_)[file] : nullptr,

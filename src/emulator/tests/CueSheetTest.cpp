@@ -170,6 +170,84 @@ TEST(CueSheetTest, RefusesFaultsNamingTheirLine) {
   }
 }
 
+TEST(CueSheetTest, ReadsTheCatalogOfTheDiscAndTheIsrcOfATrack) {
+  const CueSheet sheet = ParseCueSheet(
+      "REM a pressed disc\n"
+      "CATALOG 4006381333931\n"
+      "TITLE \"Album\"\n"
+      "FILE a.bin BINARY\n"
+      "  TRACK 01 AUDIO\n"
+      "    INDEX 01 00:00:00\n"
+      "  TRACK 02 AUDIO\n"
+      "    TITLE \"Two\"\n"
+      "    PREGAP 00:02:00\n"
+      "    isrc ZZ9X91500042\n"
+      "    FLAGS DCP\n"
+      "    INDEX 01 00:10:00\n",
+      "disc.cue");
+  EXPECT_EQ(sheet.catalog, "4006381333931");
+  ASSERT_EQ(sheet.tracks.size(), 2u);
+  EXPECT_EQ(sheet.tracks[0].isrc, "") << "a track without ISRC carries none";
+  EXPECT_EQ(sheet.tracks[1].isrc, "ZZ9X91500042");
+  EXPECT_EQ(
+      ParseCueSheet("FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "disc.cue").catalog,
+      "");
+}
+
+TEST(CueSheetTest, RefusesACatalogOrIsrcThatIsMalformedTwiceOrOutOfPlace) {
+  constexpr std::string_view kStart = "FILE a.bin BINARY\nTRACK 01 AUDIO\n";
+  const std::string kEnd = "FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n";
+  const std::string kNotCatalog = " is not a media catalog number (13 digits)";
+  const std::string kNotIsrc =
+      " is not an ISRC (12 characters CCOOOYYSSSSS: a country code of 2 and an owner code of 3 "
+      "letters A to Z or digits, a year of 2 and a serial number of 5 digits)";
+  const struct {
+    std::string text;
+    std::string error;
+  } cases[] = {
+      {"CATALOG 123456789012\n" + kEnd, "disc.cue line 1: CATALOG \"123456789012\"" + kNotCatalog},
+      {"CATALOG 12345678901234\n" + kEnd,
+       "disc.cue line 1: CATALOG \"12345678901234\"" + kNotCatalog},
+      {"CATALOG 123456789012X\n" + kEnd,
+       "disc.cue line 1: CATALOG \"123456789012X\"" + kNotCatalog},
+      {"CATALOG \"1234567 890123\"\n" + kEnd,
+       "disc.cue line 1: CATALOG \"1234567 890123\"" + kNotCatalog},
+      {"CATALOG\n" + kEnd, "disc.cue line 1: expected CATALOG and its 13 digits"},
+      {"CATALOG 1234567890123 1\n" + kEnd, "disc.cue line 1: expected CATALOG and its 13 digits"},
+      {"CATALOG 1234567890123\nTITLE x\nCATALOG 1234567890123\n" + kEnd,
+       "disc.cue line 3: CATALOG given twice (first on line 1)"},
+      {"FILE a.bin BINARY\nCATALOG 1234567890123\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n",
+       "disc.cue line 2: CATALOG after a FILE; it belongs to the disc and comes before the "
+       "first FILE"},
+      {kEnd + "CATALOG 1234567890123\n",
+       "disc.cue line 4: CATALOG after a FILE; it belongs to the disc and comes before the "
+       "first FILE"},
+      {"ISRC ZZ9X91500042\n" + kEnd, "disc.cue line 1: ISRC outside a TRACK"},
+      {kEnd + "ISRC ZZ9X91500042\n",
+       "disc.cue line 4: ISRC after an INDEX; it comes before the track's INDEX lines"},
+      {std::string(kStart) + "ISRC ZZ9X91500042\nISRC ZZ9X91500043\nINDEX 01 00:00:00\n",
+       "disc.cue line 4: ISRC given twice for track 1 (first on line 3)"},
+      {std::string(kStart) + "ISRC\n", "disc.cue line 3: expected ISRC CCOOOYYSSSSS"},
+      {std::string(kStart) + "ISRC ZZ9X9150004\n",
+       "disc.cue line 3: ISRC \"ZZ9X9150004\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC ZZ9X915000421\n",
+       "disc.cue line 3: ISRC \"ZZ9X915000421\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC zz9x91500042\n",
+       "disc.cue line 3: ISRC \"zz9x91500042\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC ZZ-9X9-15-00042\n",
+       "disc.cue line 3: ISRC \"ZZ-9X9-15-00042\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC ZZ9X9A500042\n",
+       "disc.cue line 3: ISRC \"ZZ9X9A500042\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC ZZ9X9150004Q\n",
+       "disc.cue line 3: ISRC \"ZZ9X9150004Q\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC ZZ9X*1500042\n",
+       "disc.cue line 3: ISRC \"ZZ9X*1500042\"" + kNotIsrc},
+  };
+  for (const auto& entry : cases) {
+    EXPECT_EQ(ErrorOf(entry.text), entry.error) << entry.text;
+  }
+}
+
 TEST(CueSheetTest, RefusesASheetLargerThanAnyCueSheet) {
   const std::string text(kMaxCueSheetBytes + 1, '\n');
   EXPECT_EQ(ErrorOf(text), "disc.cue: larger than 256 KiB, which no CUE sheet needs");

@@ -87,6 +87,50 @@ TEST(DiscJsonTest, RefusalsNameTheKeyPath) {
   for (const auto& c : cases) EXPECT_EQ(ErrorOf(c.disc), c.expected) << c.disc.dump();
 }
 
+TEST(DiscJsonTest, CatalogOfTheDiscAndIsrcOfATrack) {
+  const Disc disc = *ReadDisc({{"sessions",
+                                {{{"tracks",
+                                   {{{"mode", "audio"}, {"blocks", 300}, {"isrc", "ZZ9X91500042"}},
+                                    Track("audio", 300)}}}}},
+                               {"catalog", "4006381333931"}},
+                              "disc");
+  EXPECT_EQ(disc.catalog, "4006381333931");
+  ASSERT_EQ(disc.tracks.size(), 2u);
+  EXPECT_EQ(disc.tracks[0].isrc, "ZZ9X91500042");
+  EXPECT_EQ(disc.tracks[1].isrc, "");
+  EXPECT_EQ(ReadDisc({{"blocks", 5}}, "disc")->catalog, "");
+
+  const std::string kNotIsrc =
+      " is not an ISRC (12 characters CCOOOYYSSSSS: a country code of 2 and an owner code of 3 "
+      "letters A to Z or digits, a year of 2 and a serial number of 5 digits)";
+  const auto withCatalog = [](json catalog) {
+    return json{{"sessions", {{{"tracks", {Track("audio", 5)}}}}}, {"catalog", std::move(catalog)}};
+  };
+  const auto withIsrc = [](json isrc) {
+    return json{{"sessions", {{{"tracks", {{{"blocks", 5}, {"isrc", std::move(isrc)}}}}}}}};
+  };
+  const struct {
+    json disc;
+    std::string expected;
+  } cases[] = {
+      {withCatalog("400638133393"),
+       "disc.catalog: \"400638133393\" is not a media catalog number (13 digits)"},
+      {withCatalog("40063813339311"),
+       "disc.catalog: \"40063813339311\" is not a media catalog number (13 digits)"},
+      {withCatalog("400638133393A"),
+       "disc.catalog: \"400638133393A\" is not a media catalog number (13 digits)"},
+      {withCatalog(""), "disc.catalog: \"\" is not a media catalog number (13 digits)"},
+      {withCatalog(4006381333931), "disc.catalog: expected a string"},
+      {{{"blocks", 5}, {"catalog", "4006381333931"}}, "disc.catalog: unknown key"},
+      {withIsrc("ZZ9X9150004"), "disc.sessions[0].tracks[0].isrc: \"ZZ9X9150004\"" + kNotIsrc},
+      {withIsrc("zz9x91500042"), "disc.sessions[0].tracks[0].isrc: \"zz9x91500042\"" + kNotIsrc},
+      {withIsrc("ZZ9X9150004Q"), "disc.sessions[0].tracks[0].isrc: \"ZZ9X9150004Q\"" + kNotIsrc},
+      {withIsrc(""), "disc.sessions[0].tracks[0].isrc: \"\"" + kNotIsrc},
+      {withIsrc(nullptr), "disc.sessions[0].tracks[0].isrc: expected a string"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ErrorOf(c.disc), c.expected) << c.disc.dump();
+}
+
 TEST(DiscJsonTest, NoDiscAndBlocksForm) {
   EXPECT_FALSE(ReadDisc(nullptr, "disc").has_value());
   const Disc disc = *ReadDisc({{"blocks", 1000}}, "disc");
