@@ -15,6 +15,9 @@
 #                         scenarios for --simulate
 #   ./korvel.sh rig [GROUP...]  boot Debian's Linux kernel under QEMU with emulated SCSI drives
 #                         and run the real-kernel case groups of tools/vm/cases (or the named ones)
+#   ./korvel.sh peers     the whole peer matrix in the rig: every sample disc read by cd-info,
+#                         wodim, cdrdao, cdparanoia, eject, blkid, mount and sg_dd (CI runs a
+#                         reduced set of it, the group peers-ci, within ./korvel.sh rig)
 #   ./korvel.sh windows   build the 32-bit Windows programs with mingw-w64 (build/windows/)
 #   ./korvel.sh wine-test  build them and run them under Wine (in a QEMU guest): korvelfw.exe
 #                         through the test WNASPI32.DLL, its simulated PC and Wine's own ASPI
@@ -224,12 +227,19 @@ discs() {
 }
 
 # The real-kernel rig needs a kernel and QEMU only when it runs, so they are not in `packages`.
-rig_packages=(qemu-system-x86 linux-image-amd64 busybox-static sg3-utils cpio libcdio-utils)
+rig_packages=(qemu-system-x86 linux-image-amd64 busybox-static sg3-utils cpio libcdio-utils
+  wodim cdrdao cdparanoia eject util-linux)
 
 rig() {
   install_missing "${rig_packages[@]}"
   build default
   "$here/tools/vm/rig.sh" "$here/build/default" "$@"
+}
+
+peers() {
+  install_missing "${rig_packages[@]}"
+  build default
+  "$here/tools/vm/rig.sh" "$here/build/default" --on-request
 }
 
 windows_packages=(g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686)
@@ -327,11 +337,12 @@ case "${1:-}" in
     shift
     rig "$@"
     ;;
+  peers) peers ;;
   windows) windows ;;
   wine-test) wine_test ;;
   wine-dialog) wine_dialog "${2:-test}" ;;
   *)
-    sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'
+    sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//'
     exit 2
     ;;
 esac

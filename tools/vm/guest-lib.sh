@@ -205,3 +205,26 @@ serve() {
   mkdir -p "$lio/tpgt_$4/lun/lun_0" || return 1
   ln -s "$core/$name" "$lio/tpgt_$4/lun/lun_0/$name" || return 1
 }
+
+# served NAME LOG: every ring entry of the korvel-tcmu log LOG was sound; the opcodes the drive
+# does not know (05/20/00) are noted, as the kernel probes for optional MMC commands.
+served() {
+  if grep -E 'entry refused|BUSY' "$2" >/tmp/refused; then
+    fail "$1" "korvel-tcmu refused ring entries"
+    indent /tmp/refused
+  else
+    pass "$1"
+  fi
+  note "$1: opcodes refused as unknown:" \
+    $(grep '05/20/00' "$2" | cut -d' ' -f2 | sort -u)
+}
+
+# korvelfw_tracks FILE and cd_info_tracks FILE: "track start kind" lines from the output of
+# `korvelfw tracks` and of cd-info; kind is audio or data.
+korvelfw_tracks() {
+  awk '$1 ~ /^[0-9]+$/ && $2 ~ /^[0-9]+$/ { print $1, $4, ($3 == "audio" ? "audio" : "data") }' "$1"
+}
+# busybox awk reads "000225" as octal: the LSN loses its leading zeros first.
+cd_info_tracks() {
+  awk '$1 ~ /^[0-9]+:$/ && $1 != "170:" { sub(":", "", $1); sub(/^0+/, "", $3); print $1 + 0, $3 + 0, $4 }' "$1"
+}

@@ -3,7 +3,8 @@
 # programs of BUILD_DIR. A group fails when its guest prints a "RIG FAIL" line, when the guest
 # never prints "RIG DONE" (panic, crash, hang, time-out) or when it ran no check.
 #
-#   rig.sh BUILD_DIR [GROUP...]     all groups of tools/vm/cases, or the named ones
+#   rig.sh BUILD_DIR [GROUP...]     the groups of tools/vm/cases, or the named ones
+#   rig.sh BUILD_DIR --on-request   the groups run only on request (RIG_ON_REQUEST=1)
 #
 # KORVEL_RIG_KERNEL=/boot/vmlinuz-RELEASE picks the kernel (default: the newest in /boot).
 # Each group's console is kept in BUILD_DIR/rig/GROUP.console.
@@ -13,16 +14,23 @@ here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 root="$(cd "$here/../.." && pwd)"
 
 [ $# -ge 1 ] || {
-  sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//' >&2
+  sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 build="$(cd "$1" && pwd)"
 shift
 
+# A group whose file says RIG_ON_REQUEST=1 (the whole peer matrix) is too long for every run:
+# it runs when named, or with --on-request.
 groups=("$@")
-if [ ${#groups[@]} -eq 0 ]; then
+if [ ${#groups[@]} -eq 0 ] || [ "${groups[*]}" = --on-request ]; then
+  wanted=no
+  [ ${#groups[@]} -eq 0 ] || wanted=yes
+  groups=()
   for file in "$here"/cases/*.sh; do
-    groups+=("$(basename "$file" .sh)")
+    on_request=no
+    grep -q '^RIG_ON_REQUEST=1' "$file" && on_request=yes
+    [ "$on_request" = "$wanted" ] && groups+=("$(basename "$file" .sh)")
   done
 fi
 for group in "${groups[@]}"; do

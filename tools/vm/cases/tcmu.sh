@@ -18,19 +18,6 @@ RIG_TIMEOUT=420
 
 guest_script() {
   cat <<'GUEST'
-# served NAME LOG: every ring entry of the log was sound; the opcodes the drive does not know
-# (05/20/00) are noted, as the kernel probes for optional MMC commands.
-served() {
-  if grep -E 'entry refused|BUSY' "$2" >/tmp/refused; then
-    fail "$1" "korvel-tcmu refused ring entries"
-    indent /tmp/refused
-  else
-    pass "$1"
-  fi
-  note "$1: opcodes refused as unknown:" \
-    $(grep '05/20/00' "$2" | cut -d' ' -f2 | sort -u)
-}
-
 load_modules scsi_mod uio configfs target_core_mod target_core_user tcm_loop || exit 1
 mount -t configfs configfs /sys/kernel/config || exit 1
 
@@ -105,15 +92,7 @@ check scan-after-bad 0 korvelfw scan
 expect scan-after-bad-revision '^0 +1 +KORVEL +CD-R +RZ5140 +1\.10 +16 '
 served drive-log /tmp/drive.log
 
-# --- The discs, through sr: korvelfw and the peers read the same tracks. korvelfw gives
-# "track session kind start"; cd-info "track LSN audio|data" and the lead-out.
-korvelfw_tracks() {
-  awk '$1 ~ /^[0-9]+$/ && $2 ~ /^[0-9]+$/ { print $1, $4, ($3 == "audio" ? "audio" : "data") }' "$1"
-}
-# busybox awk reads "000225" as octal: the LSN loses its leading zeros first.
-cd_info_tracks() {
-  awk '$1 ~ /^[0-9]+:$/ && $1 != "170:" { sub(":", "", $1); sub(/^0+/, "", $3); print $1 + 0, $3 + 0, $4 }' "$1"
-}
+# --- The discs, through sr: korvelfw and the peers read the same tracks.
 for pair in "audio $sg2 $sr2 2" "data $sg3 $sr3 3"; do
   set -- $pair
   check "$1-tracks" 0 korvelfw --drive "0:$4" tracks
