@@ -10,7 +10,8 @@ namespace korvel::emulator {
 
 // The changeable-values form of `page`: its page code and page length bytes as they are, then a
 // 1 for every bit a host may change. Error recovery: the recovery flags, the read retry count
-// and byte 5, where the line's older drives take a speed code; vendor speed page: the setting;
+// and byte 5, where the line's older drives take a speed code; write parameters: what a host sets
+// before it records (not BUFE or LS_V, which the drive lacks); vendor speed page: the setting;
 // capabilities: nothing, its current speeds follow SET CD SPEED and its lock state PREVENT ALLOW
 // MEDIUM REMOVAL. A page only a scenario names is the drive's own store: all of it changes.
 std::vector<std::uint8_t> ChangeableMask(std::span<const std::uint8_t> page);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "emulator/drive/EventStatus.h"
+#include "emulator/drive/WriteParameters.h"
 #include "formats/ScsiOpcodes.h"
 
 namespace korvel::emulator {
@@ -205,7 +206,7 @@ CommandResult KorvelDrive::ModeSelect(const Command& command, bool tenByte) {
   if (received.refusal) return CheckCondition(*received.refusal);
   std::optional<std::uint8_t> newSetting;
   const auto check = [&](std::uint8_t pageCode, std::span<const std::uint8_t> page) {
-    return speed_.Accepts(pageCode, page, newSetting);
+    return WriteParametersAcceptable(pageCode, page) && speed_.Accepts(pageCode, page, newSetting);
   };
   if (auto refusal = modePages_.Select(received.bytes, tenByte, check)) {
     return CheckCondition(*refusal);

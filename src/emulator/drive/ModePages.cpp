@@ -38,6 +38,16 @@ ModePageMap DefaultModePages() {
   PutBigEndian(&caps[layout::kMaxWriteSpeed], 1411, 2);
   PutBigEndian(&caps[layout::kCurrentWriteSpeed], 1411, 2);
   pages[kCapabilitiesPage] = caps;
+  // Write parameters, as a recorder keeps them before a host sets its own: track-at-once, a data
+  // track recorded uninterrupted, mode 1 blocks, a 2-second audio pause.
+  std::vector<std::uint8_t> write(2 + kWriteParametersPageLength, 0);
+  write[layout::kPageCode] = kWriteParametersPage;
+  write[layout::kPageLength] = kWriteParametersPageLength;
+  write[2] = 0x01;
+  write[3] = 0x04;
+  write[4] = 0x08;
+  PutBigEndian(&write[14], 150, 2);
+  pages[kWriteParametersPage] = write;
   // Vendor speed page: setting 0.
   pages[kVendorSpeedPage] = {0x31, 0x02, 0x00, 0x00};
   return pages;
@@ -51,6 +61,8 @@ bool PageLengthAcceptable(std::uint8_t pageCode, std::size_t pageLength) {
       return pageLength >= kMinCapabilitiesPageLength;
     case kVendorSpeedPage:
       return pageLength == 2;
+    case kWriteParametersPage:
+      return pageLength == kWriteParametersPageLength;
     default:
       return true;
   }

@@ -1,6 +1,6 @@
-// The mode pages a Korvel drive holds (error recovery 0x01, capabilities 0x2A, vendor speed
-// 0x31, and any the scenario adds), with the MODE SENSE answers in the 6- and 10-byte layouts
-// and the MODE SELECT parameter lists that change them.
+// The mode pages a Korvel drive holds (error recovery 0x01, write parameters 0x05, capabilities
+// 0x2A, vendor speed 0x31, and any the scenario adds), with the MODE SENSE answers in the 6- and
+// 10-byte layouts and the MODE SELECT parameter lists that change them.
 #pragma once
 
 #include <cstddef>
@@ -42,10 +42,13 @@ inline constexpr std::size_t kCurrentWriteSpeed = 20;
 }  // namespace mode_layout
 
 inline constexpr std::uint8_t kErrorRecoveryPage = 0x01;
+inline constexpr std::uint8_t kWriteParametersPage = 0x05;
 inline constexpr std::uint8_t kCapabilitiesPage = 0x2A;
 inline constexpr std::uint8_t kVendorSpeedPage = 0x31;
 // The capabilities page must reach the current write speed at bytes 20..21.
 inline constexpr std::uint8_t kMinCapabilitiesPageLength = 0x14;
+// The write parameters page of a CD-R drive of this era: up to the four subheader bytes.
+inline constexpr std::uint8_t kWriteParametersPageLength = 0x32;
 
 enum class PageControl : std::uint8_t { Current = 0, Changeable = 1, Default = 2, Saved = 3 };
 
@@ -54,8 +57,9 @@ using ModePageMap = std::map<std::uint8_t, std::vector<std::uint8_t>>;
 // The pages a drive starts with when its scenario names none.
 ModePageMap DefaultModePages();
 
-// Whether a page of this code may have this page length: 6 for error recovery, 2 for the
-// vendor speed page, at least 0x14 for capabilities, anything for pages the drive adds.
+// Whether a page of this code may have this page length: 6 for error recovery, 0x32 for write
+// parameters, 2 for the vendor speed page, at least 0x14 for capabilities, anything for pages the
+// drive adds.
 bool PageLengthAcceptable(std::uint8_t pageCode, std::size_t pageLength);
 
 class ModePageStore {

@@ -167,6 +167,10 @@ TEST(ChangeableValuesTest, EachBuiltInPageShowsOnlyWhatModeSelectTakes) {
       {0x01, {0x01, 0x06, 0xFF, 0xFF, 0x00, 0xFF, 0x00, 0x00}},
       {0x2A, {0x2A, 0x14, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}},
       {0x31, {0x31, 0x02, 0xFF, 0x00}},
+      {0x05, {0x05, 0x32, 0x1F, 0xFF, 0x0F, 0x00, 0x00, 0x3F, 0xFF, 0x00, 0xFF, 0xFF, 0xFF,
+              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+              0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}},
   };
   for (const auto& c : cases) {
     DeviceUnderTest drive(Rz6120());
@@ -237,6 +241,61 @@ TEST(ChangeableValuesTest, APageOnlyTheScenarioNamesChangesWhole) {
   const CommandResult current = drive.In({0x1A, 0x08, 0x0E, 0, 100, 0}, data);
   EXPECT_EQ(Bytes(data.begin() + 4, data.begin() + current.transferred),
             Bytes(list.begin() + 4, list.end()));
+}
+
+// A recorder's write parameters page: the peers that record read it before anything else, and
+// try the write types one by one with MODE SELECT.
+TEST(WriteParametersTest, TheBuiltInPageAndTheValuesModeSelectTakes) {
+  Bytes page(52, 0);
+  page[0] = 0x05;
+  page[1] = 0x32;
+  page[2] = 0x01;   // track-at-once
+  page[3] = 0x04;   // data track, recorded uninterrupted
+  page[4] = 0x08;   // mode 1
+  page[15] = 0x96;  // 150-block audio pause
+  {
+    DeviceUnderTest drive(Rz6120());
+    Bytes data(100, 0xEE);
+    const CommandResult result = drive.In(ModeSense10(0x05, 100), data);
+    ASSERT_EQ(result.status, kStatusGood);
+    EXPECT_EQ(Bytes(data.begin() + 8, data.begin() + result.transferred), page);
+  }
+  auto with = [&page](std::size_t at, std::uint8_t value) {
+    Bytes changed = page;
+    changed[at] = value;
+    return changed;
+  };
+  const struct {
+    const char* name;
+    Bytes page;
+    std::uint8_t status;
+  } cases[] = {
+      {"packet", with(2, 0x00), kStatusGood},
+      {"session-at-once, test write", with(2, 0x12), kStatusGood},
+      {"raw", with(2, 0x03), kStatusGood},
+      {"write type 4 is reserved", with(2, 0x04), kStatusCheckCondition},
+      {"buffer under-run protection the drive lacks", with(2, 0x41), kStatusCheckCondition},
+      {"raw with P-W", with(4, 0x03), kStatusGood},
+      {"mode 2 form 2 with subheader", with(4, 0x0D), kStatusGood},
+      {"data block type 5 is reserved", with(4, 0x05), kStatusCheckCondition},
+      {"data block type 15 is vendor specific", with(4, 0x0F), kStatusCheckCondition},
+      {"CD-ROM XA session", with(8, 0x20), kStatusGood},
+      {"session format 0x30", with(8, 0x30), kStatusCheckCondition},
+      {"link size without LS_V", with(5, 0x07), kStatusCheckCondition},
+      {"catalog number", with(16, 0x80), kStatusGood},
+  };
+  for (const auto& c : cases) {
+    DeviceUnderTest drive(Rz6120());
+    Bytes list(8, 0);
+    list.insert(list.end(), c.page.begin(), c.page.end());
+    const CommandResult result = drive.Out(ModeSelect10(std::uint8_t(list.size())), list);
+    EXPECT_EQ(result.status, c.status) << c.name;
+    Bytes data(100, 0);
+    const CommandResult sensed = drive.In(ModeSense10(0x05, 100), data);
+    EXPECT_EQ(Bytes(data.begin() + 8, data.begin() + sensed.transferred),
+              c.status == kStatusGood ? c.page : page)
+        << c.name;
+  }
 }
 
 TEST(SetCdSpeedTest, CurrentSpeedsFollowWithinTheMaximum) {
