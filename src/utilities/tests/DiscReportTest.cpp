@@ -247,12 +247,14 @@ TEST(DiscTypeReportTest, ABlankDiscIsNamedWithItsMaker) {
 // -------------------------------------------------------------------------------
 
 TEST(DriveFactsTest, SenseTextsAndTheSenseOfAnEmptyDrive) {
+  EXPECT_EQ(SenseCodeText(0x023A00), "  No disc inserted");
   EXPECT_EQ(SenseCodeText(0x023A01), "  No disc inserted");
+  EXPECT_EQ(SenseCodeText(0x023A02), "  No disc inserted");
   EXPECT_EQ(SenseCodeText(0x020401), "  Reading table of contents");
   EXPECT_EQ(SenseCodeText(0x052400), "  No additional information");
   SimulatedSpeedDrive rig(Rz5140With(nullptr));
   drive::TestUnitReady(rig.transport(), 0, 0);
-  // A closed tray without a disc, as the drive reports it.
+  // The emulated drive's tray is closed: medium not present, tray closed.
   EXPECT_EQ(SenseCode(rig.transport(), kDrive), 0x023A01);
 }
 
