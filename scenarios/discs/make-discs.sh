@@ -54,7 +54,9 @@ tone() { "$sectors" tone "$1" --blocks "$2" --hertz "$3"; }
 silence() { head -c $(($2 * 2352)) /dev/zero >"$1"; }
 
 # Audio CD with CD-TEXT: three tracks in one file, a one-second pre-gap held in the file before
-# track 2 (INDEX 00).
+# track 2 (INDEX 00). Like a pressed disc it carries a catalog number and an ISRC on each track
+# (made up: the catalog numbers' check digits fit no real bar code, and country XX is assigned to
+# none).
 tone "$work/a1" 150 440
 silence "$work/gap" 75
 tone "$work/a2" 150 554.37
@@ -64,19 +66,23 @@ cat >"$out/audio-cd.cue" <<'CUE'
 REM COMMENT "Korvel sample: audio CD with CD-TEXT"
 PERFORMER "Korvel Test Ensemble"
 TITLE "Korvel Sample Audio"
+CATALOG 0999000010011
 FILE "audio-cd.bin" BINARY
   TRACK 01 AUDIO
     TITLE "A Above Middle C"
     PERFORMER "Korvel Test Ensemble"
+    ISRC XXKVL9900001
     INDEX 01 00:00:00
   TRACK 02 AUDIO
     TITLE "C Sharp"
     PERFORMER "Korvel Test Ensemble"
+    ISRC XXKVL9900002
     INDEX 00 00:02:00
     INDEX 01 00:03:00
   TRACK 03 AUDIO
     TITLE "E"
     PERFORMER "Guest Player"
+    ISRC XXKVL9900003
     INDEX 01 00:05:00
 CUE
 
@@ -84,21 +90,25 @@ CUE
 make_iso "$out/data-cd.iso" KORVEL_SAMPLE
 
 # Mixed-mode CD: the file system as raw mode 1 sectors in track 1, then an audio track after the
-# customary two-second pre-gap that the image does not hold.
+# customary two-second pre-gap that the image does not hold; pressed, with a catalog number and
+# the audio track's ISRC.
 "$sectors" raw "$out/data-cd.iso" "$out/mixed-data.bin" --mode 1 --start 0
 tone "$out/mixed-audio.bin" 150 440
 cat >"$out/mixed-mode.cue" <<'CUE'
+CATALOG 0999000030013
 FILE "mixed-data.bin" BINARY
   TRACK 01 MODE1/2352
     INDEX 01 00:00:00
 FILE "mixed-audio.bin" BINARY
   TRACK 02 AUDIO
     PREGAP 00:02:00
+    ISRC XXKVL9900031
     INDEX 01 00:00:00
 CUE
 
 # CD Extra: two audio tracks in session 1, an XA data track in session 2 whose file system is
-# made for the address where the session begins.
+# made for the address where the session begins; pressed, with a catalog number and the audio
+# tracks' ISRCs.
 tone "$work/e1" 150 523.25
 tone "$work/e2" 150 392
 cat "$work/e1" "$work/e2" >"$out/cd-extra-audio.bin"
@@ -108,13 +118,16 @@ make_iso "$work/extra.iso" KORVEL_EXTRA "$extra_start"
 cat >"$out/cd-extra.cue" <<'CUE'
 TITLE "Korvel Sample Extra"
 PERFORMER "Korvel Test Ensemble"
+CATALOG 0999000020015
 REM SESSION 01
 FILE "cd-extra-audio.bin" BINARY
   TRACK 01 AUDIO
     TITLE "High C"
+    ISRC XXKVL9900021
     INDEX 01 00:00:00
   TRACK 02 AUDIO
     TITLE "G"
+    ISRC XXKVL9900022
     INDEX 01 00:02:00
 REM SESSION 02
 FILE "cd-extra-data.bin" BINARY

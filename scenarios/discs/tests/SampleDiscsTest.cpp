@@ -6,6 +6,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "emulator/DeviceFactory.h"
 #include "emulator/VirtualClock.h"
@@ -71,6 +72,32 @@ TEST(SampleDiscsTest, AudioCdHasCdTextAndAPreGapBeforeTrackTwo) {
   ASSERT_EQ(disc.sessions.size(), 1u);
   EXPECT_EQ(disc.sessions[0].leadOut, 525);
   EXPECT_FALSE(disc.atip);
+}
+
+// A pressed disc with audio carries a catalog number and an ISRC on each audio track; data
+// discs and burnt CD-Rs carry none.
+TEST(SampleDiscsTest, DiscsWithAudioCarryACatalogNumberAndIsrcs) {
+  const struct {
+    const char* scenario;
+    std::string catalog;
+    std::vector<std::string> isrcs;  // track by track
+  } cases[] = {
+      {"audio-cd", "0999000010011", {"XXKVL9900001", "XXKVL9900002", "XXKVL9900003"}},
+      {"mixed-mode", "0999000030013", {"", "XXKVL9900031"}},
+      {"cd-extra", "0999000020015", {"XXKVL9900021", "XXKVL9900022", ""}},
+      {"data-cd", "", {""}},
+      {"video-cd", "", {""}},
+      {"multisession-cdr", "", {"", ""}},
+      {"cdrw", "", {""}},
+      {"blank-cdr", "", {}},
+  };
+  for (const auto& c : cases) {
+    const Disc disc = DiscOf(c.scenario);
+    EXPECT_EQ(disc.catalog, c.catalog) << c.scenario;
+    std::vector<std::string> isrcs;
+    for (const auto& track : disc.tracks) isrcs.push_back(track.isrc);
+    EXPECT_EQ(isrcs, c.isrcs) << c.scenario;
+  }
 }
 
 TEST(SampleDiscsTest, DataCdIsOneIsoTrack) {

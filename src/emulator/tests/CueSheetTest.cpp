@@ -173,7 +173,7 @@ TEST(CueSheetTest, RefusesFaultsNamingTheirLine) {
 TEST(CueSheetTest, ReadsTheCatalogOfTheDiscAndTheIsrcOfATrack) {
   const CueSheet sheet = ParseCueSheet(
       "REM a pressed disc\n"
-      "CATALOG 4006381333931\n"
+      "CATALOG 4999123456780\n"
       "TITLE \"Album\"\n"
       "FILE a.bin BINARY\n"
       "  TRACK 01 AUDIO\n"
@@ -181,14 +181,14 @@ TEST(CueSheetTest, ReadsTheCatalogOfTheDiscAndTheIsrcOfATrack) {
       "  TRACK 02 AUDIO\n"
       "    TITLE \"Two\"\n"
       "    PREGAP 00:02:00\n"
-      "    isrc ZZ9X91500042\n"
+      "    isrc XX9X91500042\n"
       "    FLAGS DCP\n"
       "    INDEX 01 00:10:00\n",
       "disc.cue");
-  EXPECT_EQ(sheet.catalog, "4006381333931");
+  EXPECT_EQ(sheet.catalog, "4999123456780");
   ASSERT_EQ(sheet.tracks.size(), 2u);
   EXPECT_EQ(sheet.tracks[0].isrc, "") << "a track without ISRC carries none";
-  EXPECT_EQ(sheet.tracks[1].isrc, "ZZ9X91500042");
+  EXPECT_EQ(sheet.tracks[1].isrc, "XX9X91500042");
   EXPECT_EQ(
       ParseCueSheet("FILE a.bin BINARY\nTRACK 01 AUDIO\nINDEX 01 00:00:00\n", "disc.cue").catalog,
       "");
@@ -222,24 +222,24 @@ TEST(CueSheetTest, RefusesACatalogOrIsrcThatIsMalformedTwiceOrOutOfPlace) {
       {kEnd + "CATALOG 1234567890123\n",
        "disc.cue line 4: CATALOG after a FILE; it belongs to the disc and comes before the "
        "first FILE"},
-      {"ISRC ZZ9X91500042\n" + kEnd, "disc.cue line 1: ISRC outside a TRACK"},
-      {kEnd + "ISRC ZZ9X91500042\n",
+      {"ISRC XX9X91500042\n" + kEnd, "disc.cue line 1: ISRC outside a TRACK"},
+      {kEnd + "ISRC XX9X91500042\n",
        "disc.cue line 4: ISRC after an INDEX; it comes before the track's INDEX lines"},
-      {std::string(kStart) + "ISRC ZZ9X91500042\nISRC ZZ9X91500043\nINDEX 01 00:00:00\n",
+      {std::string(kStart) + "ISRC XX9X91500042\nISRC XX9X91500043\nINDEX 01 00:00:00\n",
        "disc.cue line 4: ISRC given twice for track 1 (first on line 3)"},
       {std::string(kStart) + "ISRC\n", "disc.cue line 3: expected ISRC CCOOOYYSSSSS"},
-      {std::string(kStart) + "ISRC ZZ9X9150004\n",
-       "disc.cue line 3: ISRC \"ZZ9X9150004\"" + kNotIsrc},
-      {std::string(kStart) + "ISRC ZZ9X915000421\n",
-       "disc.cue line 3: ISRC \"ZZ9X915000421\"" + kNotIsrc},
-      {std::string(kStart) + "ISRC zz9x91500042\n",
-       "disc.cue line 3: ISRC \"zz9x91500042\"" + kNotIsrc},
-      {std::string(kStart) + "ISRC ZZ-9X9-15-00042\n",
-       "disc.cue line 3: ISRC \"ZZ-9X9-15-00042\"" + kNotIsrc},
-      {std::string(kStart) + "ISRC ZZ9X9A500042\n",
-       "disc.cue line 3: ISRC \"ZZ9X9A500042\"" + kNotIsrc},
-      {std::string(kStart) + "ISRC ZZ9X9150004Q\n",
-       "disc.cue line 3: ISRC \"ZZ9X9150004Q\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC XX9X9150004\n",
+       "disc.cue line 3: ISRC \"XX9X9150004\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC XX9X915000421\n",
+       "disc.cue line 3: ISRC \"XX9X915000421\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC xx9x91500042\n",
+       "disc.cue line 3: ISRC \"xx9x91500042\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC XX-9X9-15-00042\n",
+       "disc.cue line 3: ISRC \"XX-9X9-15-00042\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC XX9X9A500042\n",
+       "disc.cue line 3: ISRC \"XX9X9A500042\"" + kNotIsrc},
+      {std::string(kStart) + "ISRC XX9X9150004Q\n",
+       "disc.cue line 3: ISRC \"XX9X9150004Q\"" + kNotIsrc},
       {std::string(kStart) + "ISRC ZZ9X*1500042\n",
        "disc.cue line 3: ISRC \"ZZ9X*1500042\"" + kNotIsrc},
   };

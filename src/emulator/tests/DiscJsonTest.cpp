@@ -90,13 +90,13 @@ TEST(DiscJsonTest, RefusalsNameTheKeyPath) {
 TEST(DiscJsonTest, CatalogOfTheDiscAndIsrcOfATrack) {
   const Disc disc = *ReadDisc({{"sessions",
                                 {{{"tracks",
-                                   {{{"mode", "audio"}, {"blocks", 300}, {"isrc", "ZZ9X91500042"}},
+                                   {{{"mode", "audio"}, {"blocks", 300}, {"isrc", "XX9X91500042"}},
                                     Track("audio", 300)}}}}},
-                               {"catalog", "4006381333931"}},
+                               {"catalog", "4999123456780"}},
                               "disc");
-  EXPECT_EQ(disc.catalog, "4006381333931");
+  EXPECT_EQ(disc.catalog, "4999123456780");
   ASSERT_EQ(disc.tracks.size(), 2u);
-  EXPECT_EQ(disc.tracks[0].isrc, "ZZ9X91500042");
+  EXPECT_EQ(disc.tracks[0].isrc, "XX9X91500042");
   EXPECT_EQ(disc.tracks[1].isrc, "");
   EXPECT_EQ(ReadDisc({{"blocks", 5}}, "disc")->catalog, "");
 
@@ -113,18 +113,18 @@ TEST(DiscJsonTest, CatalogOfTheDiscAndIsrcOfATrack) {
     json disc;
     std::string expected;
   } cases[] = {
-      {withCatalog("400638133393"),
-       "disc.catalog: \"400638133393\" is not a media catalog number (13 digits)"},
-      {withCatalog("40063813339311"),
-       "disc.catalog: \"40063813339311\" is not a media catalog number (13 digits)"},
-      {withCatalog("400638133393A"),
-       "disc.catalog: \"400638133393A\" is not a media catalog number (13 digits)"},
+      {withCatalog("499912345678"),
+       "disc.catalog: \"499912345678\" is not a media catalog number (13 digits)"},
+      {withCatalog("49991234567801"),
+       "disc.catalog: \"49991234567801\" is not a media catalog number (13 digits)"},
+      {withCatalog("499912345678A"),
+       "disc.catalog: \"499912345678A\" is not a media catalog number (13 digits)"},
       {withCatalog(""), "disc.catalog: \"\" is not a media catalog number (13 digits)"},
-      {withCatalog(4006381333931), "disc.catalog: expected a string"},
-      {{{"blocks", 5}, {"catalog", "4006381333931"}}, "disc.catalog: unknown key"},
-      {withIsrc("ZZ9X9150004"), "disc.sessions[0].tracks[0].isrc: \"ZZ9X9150004\"" + kNotIsrc},
-      {withIsrc("zz9x91500042"), "disc.sessions[0].tracks[0].isrc: \"zz9x91500042\"" + kNotIsrc},
-      {withIsrc("ZZ9X9150004Q"), "disc.sessions[0].tracks[0].isrc: \"ZZ9X9150004Q\"" + kNotIsrc},
+      {withCatalog(4999123456780), "disc.catalog: expected a string"},
+      {{{"blocks", 5}, {"catalog", "4999123456780"}}, "disc.catalog: unknown key"},
+      {withIsrc("XX9X9150004"), "disc.sessions[0].tracks[0].isrc: \"XX9X9150004\"" + kNotIsrc},
+      {withIsrc("xx9x91500042"), "disc.sessions[0].tracks[0].isrc: \"xx9x91500042\"" + kNotIsrc},
+      {withIsrc("XX9X9150004Q"), "disc.sessions[0].tracks[0].isrc: \"XX9X9150004Q\"" + kNotIsrc},
       {withIsrc(""), "disc.sessions[0].tracks[0].isrc: \"\"" + kNotIsrc},
       {withIsrc(nullptr), "disc.sessions[0].tracks[0].isrc: expected a string"},
   };

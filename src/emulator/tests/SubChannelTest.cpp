@@ -18,10 +18,10 @@ json CodedDisc() {
   json target = Rz5140();
   target["disc"] = {{"sessions",
                      {{{"tracks",
-                        {{{"mode", "audio"}, {"blocks", 300}, {"isrc", "ZZ9X91500042"}},
+                        {{{"mode", "audio"}, {"blocks", 300}, {"isrc", "XX9X91500042"}},
                          {{"mode", "audio"}, {"blocks", 300}, {"pregap", 150}},
                          {{"mode", "mode1"}, {"blocks", 200}, {"pregap", 150}}}}}}},
-                    {"catalog", "4006381333931"}};
+                    {"catalog", "4999123456780"}};
   return target;
 }
 
@@ -45,9 +45,9 @@ Bytes SeekTo(std::uint32_t lba) {
   return {0x2B, 0, 0, 0, std::uint8_t(lba >> 8), std::uint8_t(lba), 0, 0, 0, 0};
 }
 
-// "4006381333931" and "ZZ9X91500042" in ASCII.
-constexpr std::string_view kMcn = "34 30 30 36 33 38 31 33 33 33 39 33 31";
-constexpr std::string_view kIsrc = "5A 5A 39 58 39 31 35 30 30 30 34 32";
+// "4999123456780" and "XX9X91500042" in ASCII.
+constexpr std::string_view kMcn = "34 39 39 39 31 32 33 34 35 36 37 38 30";
+constexpr std::string_view kIsrc = "58 58 39 58 39 31 35 30 30 30 34 32";
 constexpr std::string_view kZeros15 = "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00";
 
 std::string Join(std::initializer_list<std::string_view> parts) {
@@ -87,7 +87,7 @@ TEST(SubChannelTest, AnswersEachFormatByteForByte) {
       {"DataTrackWithoutIsrc", CodedDisc, std::nullopt, SubChannel(false, true, 3, 3, 24),
        Join({"00 15 00 14 03 14 03 00 00", kZeros15})},
       {"IsrcCut", CodedDisc, std::nullopt, SubChannel(false, true, 3, 1, 12),
-       "00 15 00 14 03 30 01 00 80 5A 5A 39"},
+       "00 15 00 14 03 30 01 00 80 58 58 39"},
       {"IsrcOfATrackNotOnTheDisc", CodedDisc, std::nullopt, SubChannel(false, true, 3, 4, 24), "",
        sense::kInvalidFieldInCdb},
       {"IsrcOfTrack0", CodedDisc, std::nullopt, SubChannel(false, true, 3, 0, 24), "",
@@ -109,7 +109,7 @@ TEST(SubChannelTest, AnswersEachFormatByteForByte) {
       {"SubQWithoutCodes", PlainDisc, 5, SubChannel(false, true, 0, 0, 48),
        Join({"00 15 00 2C 00 14 01 01 00 00 00 05 00 00 00 05 00", kZeros15, "00", kZeros15})},
       {"SubQCut", CodedDisc, 100, SubChannel(false, true, 0, 0, 20),
-       "00 15 00 2C 00 10 01 01 00 00 00 64 00 00 00 64 80 34 30 30"},
+       "00 15 00 2C 00 10 01 01 00 00 00 64 00 00 00 64 80 34 39 39"},
       // Format 1 stays as it was: 12 bytes of position after the header.
       {"CurrentPosition", CodedDisc, 460, SubChannel(false, true, 1, 0, 16),
        "00 15 00 0C 01 10 02 01 00 00 01 CC 00 00 00 0A"},
