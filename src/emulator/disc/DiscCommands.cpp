@@ -219,8 +219,12 @@ CommandResult DiscCommands::SendSectors(const Command& command, std::uint32_t lb
     // A disc of the model reads without errors: every C2 bit and the block error byte are 0.
     std::fill_n(out.begin() + size, selection.c2Length, 0);
     size += selection.c2Length;
-    if (selection.subChannel == SubChannelField::RawPw) append(RawSubChannel(layout.QAt(block)));
-    if (selection.subChannel == SubChannelField::FormattedQ) append(FormattedQ(layout.QAt(block)));
+    if (selection.subChannel != SubChannelField::None) {
+      const QChannel q = layout.QAt(block);
+      const auto recorded = RecordedQ(layout, block);
+      if (selection.subChannel == SubChannelField::RawPw) append(RawSubChannel(q, recorded));
+      if (selection.subChannel == SubChannelField::FormattedQ) append(FormattedQ(q, recorded));
+    }
     const std::size_t piece = std::min(size, wanted - done);
     std::copy_n(out.begin(), piece, command.data.begin() + done);
     done += piece;

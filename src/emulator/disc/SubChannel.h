@@ -1,7 +1,8 @@
 // The sub-channel of a block as the disc carries it, for READ CD: the Q channel in its position
-// form (ADR 1) with its CRC, the P channel's pause flag, and the 96 bytes of raw P-W that carry
-// one bit of each of the eight channels a byte. The Q channel comes from DiscLayout::QAt, the
-// one source READ SUB-CHANNEL also answers from. The disc model has no CD+G: R..W are zero.
+// form (ADR 1), or the media catalog number (ADR 2) or the track's ISRC (ADR 3), with its CRC, the
+// P channel's pause flag, and the 96 bytes of raw P-W that carry one bit of each of the eight
+// channels a byte. The Q channel comes from DiscLayout::QAt, the one source READ SUB-CHANNEL also
+// answers from. The disc model has no CD+G: R..W are zero.
 #pragma once
 
 #include <array>
@@ -51,9 +52,22 @@ std::uint16_t SubChannelCrc(std::span<const std::uint8_t> bytes);
 // The 12 bytes of the Q channel of `q`. A pre-gap's relative time counts down to index 1.
 std::array<std::uint8_t, kQChannelSize> QChannelBytes(const QChannel& q);
 
+// The 12 bytes of the Q channel of `block` (0 <= block < layout.Capacity()) as the disc records
+// it. Mostly the position; a disc with a media catalog number records it (ADR 2) instead in
+// block 40 of every hundred, and a track with an ISRC records that (ADR 3) in block 90 of every
+// hundred of its body, so that each comes once in 100 blocks as the disc standard asks. Neither
+// takes the first or last block of an index, so that every index change reads as a position.
+std::array<std::uint8_t, kQChannelSize> RecordedQ(const DiscLayout& layout, std::int32_t block);
+
 // The P channel flags the pause before a track: set in every block of a pre-gap (index 0).
 bool PChannelSet(const QChannel& q);
 
+// READ CD's two sub-channel forms of a block whose position is `q` and whose Q channel records
+// `recorded`; without `recorded`, the position itself.
+std::array<std::uint8_t, kFormattedQSize> FormattedQ(
+    const QChannel& q, const std::array<std::uint8_t, kQChannelSize>& recorded);
+std::array<std::uint8_t, kRawSubChannelSize> RawSubChannel(
+    const QChannel& q, const std::array<std::uint8_t, kQChannelSize>& recorded);
 std::array<std::uint8_t, kFormattedQSize> FormattedQ(const QChannel& q);
 std::array<std::uint8_t, kRawSubChannelSize> RawSubChannel(const QChannel& q);
 

@@ -228,5 +228,50 @@ TEST(ReadCdFieldsTest, BlocksAcrossTrackBoundaries) {
   EXPECT_EQ(Slice(partial, 2744, 256), Slice(second, 0, 256));
 }
 
+// A disc with a media catalog number and ISRCs records them in the Q channel in place of the
+// position, in block 40 (catalog) and 90 (ISRC, in a track's body) of every hundred, never at an
+// index change. Track 1: audio 0..339 with an ISRC; track 2: pre-gap 340..414, body 415..514.
+TEST(RecordedCodesTest, CatalogAndIsrcFramesTakeTheirBlocksOfEveryHundred) {
+  json target = Rz5140();
+  target["disc"] = {
+      {"catalog", "0999000010011"},
+      {"sessions",
+       {{{"tracks",
+          {{{"mode", "audio"}, {"blocks", 340}, {"isrc", "XXKVL9900001"}},
+           {{"mode", "audio"}, {"blocks", 100}, {"pregap", 75}, {"isrc", "XXKVL9900002"}}}}}}}};
+  const struct {
+    std::uint32_t lba;
+    const char* recordedQ;  // the 12 Q bytes; the formatted Q adds 3 zero bytes and the P byte
+    std::uint8_t p;
+  } cases[] = {
+      // ADR 2: 13 BCD digits, zero bits, the absolute frame, CRC.
+      {140, "02 09 99 00 00 10 01 10 00 65 77 1B", 0x00},
+      // ADR 3: 5 six-bit characters, 2 zero bits, 7 BCD digits, zero bits, the frame, CRC.
+      {190, "03 A2 86 E6 70 99 00 00 10 40 D4 48", 0x00},
+      // The first block of track 2's pre-gap stays a position, though it is block 40 of a hundred.
+      {340, "01 02 00 00 01 00 00 00 06 40 F1 1F", 0x80},
+      // No ISRC in a pre-gap.
+      {390, "01 02 00 00 00 25 00 00 07 15 A6 3D", 0x80},
+      {440, "02 09 99 00 00 10 01 10 00 65 77 1B", 0x00},
+      {490, "03 A2 86 E6 70 99 00 00 20 40 D1 DD", 0x00},
+  };
+  DeviceUnderTest drive(target);
+  for (const auto& c : cases) {
+    Bytes data(kFormattedQSize, 0xEE);
+    ASSERT_EQ(drive.In(ReadCd(c.lba, 1, 0, kFormattedQ), data).status, kStatusGood) << c.lba;
+    Bytes expected = Hex(c.recordedQ);
+    expected.insert(expected.end(), {0, 0, 0, c.p});
+    EXPECT_EQ(data, expected) << c.lba;
+    // Raw P-W carries the same Q, one bit a byte in bit 6.
+    Bytes raw(kRawSubChannelSize, 0xEE);
+    ASSERT_EQ(drive.In(ReadCd(c.lba, 1, 0, kRawPw), raw).status, kStatusGood) << c.lba;
+    Bytes q(kQChannelSize, 0);
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+      if (raw[i] & 0x40) q[i / 8] |= std::uint8_t(0x80 >> (i % 8));
+    }
+    EXPECT_EQ(q, Hex(c.recordedQ)) << c.lba;
+  }
+}
+
 }  // namespace
 }  // namespace korvel::emulator::testing
