@@ -19,7 +19,8 @@ peers_work="$RIG_BUILD/rig/peers"
 #   datas    START:FILE:BLOCKS        data tracks, 2048-byte blocks read at START against FILE
 #   pregaps  TRACK:M:S:F              the INDEX 00 pre-gap cdrdao writes as START in its .toc
 #   volume   the ISO volume mount and blkid see (the last session's)
-#   msinfo   wodim -msinfo: last session start, next writable address (appendable discs only)
+#   msinfo   wodim -msinfo: last session start, next writable address (appendable discs only);
+#            "none" where wodim prints nothing (a blank disc: no session to follow)
 #   toc1     what cdrdao read-toc reads of a disc of several sessions: the first session only
 #   blkid    "fails" where blkid -p cannot probe the disc (see peers-guest.sh)
 peer_disc_facts() {
@@ -42,7 +43,7 @@ peer_disc_facts() {
         "rips=2:mixed-audio.bin:0:150 datas=0:data-cd.iso:185 blkid=fails"
       ;;
     blank-cdr)
-      echo "blank=yes atip_in=97:26/66 atip_out=79:59/74 msinfo=0,0"
+      echo "blank=yes atip_in=97:26/66 atip_out=79:59/74 msinfo=none"
       ;;
     data-cd)
       echo "files=data-cd.iso leadout=185 sessions=1 mode=CD-DATA volume=KORVEL_SAMPLE" \
